@@ -1,0 +1,133 @@
+#pragma once
+// The phone's file-transfer protocol over an OrvelCom: request framing, the exchange of a request
+// with its reply and acknowledgement, and the seven file operations.
+//
+// Every operation answers its success. A request that cannot be written, a reply that is lost,
+// malformed, oversize or has a wrong CRC (its length is still printed as "%d \n"), or a phone that
+// stays silent (two consecutive empty reads) fails the exchange, and the operation ends with false.
+//
+// Progress, emitted from the port's vObject during getFile, putFile and putBuffer:
+//   "setprogressinfo" (const char16_t* text): "kopiere <name>" once the phone accepted the open
+//       request; an empty text when the transfer completed;
+//   "addprogress" (620): after each chunk sent, and after each data-carrying chunk received.
+
+#include <cstdint>
+
+#include "core/alist.h"
+#include "core/str.h"
+#include "core/stream.h"
+#include "link/orvel_com.h"
+#include "link/samsung_packet.h"
+
+// One listed phone directory entry; its text is the entry's name, carried as the phone sent it
+// (each byte one character). Callers check names before making PC paths of them.
+class SamsungDirEntry : public str {
+public:
+    static constexpr std::uint32_t directory_bit = 0x200;
+
+    SamsungDirEntry() = default;
+    explicit SamsungDirEntry(const char* name8) : str(name8) {}
+
+    bool isDirectory() const { return (attributes & directory_bit) != 0; }
+
+    str path; // the listed directory, normalised, followed by the name
+    std::uint32_t attributes = 0;
+    std::uint32_t size = 0;  // bytes
+    std::uint32_t extra = 0; // a further value of the phone, passed on unchanged
+};
+
+class SamsungProtocol {
+public:
+    // Request codes.
+    enum : std::uint16_t {
+        cmd_open_read = 0,
+        cmd_close_file = 1,
+        cmd_read_chunk = 2,
+        cmd_write_chunk = 3,
+        cmd_open_write = 4,
+        cmd_delete = 5,
+        cmd_open_dir = 8,
+        cmd_close_dir = 9,
+        cmd_read_entry = 10,
+        cmd_make_dir = 11,
+    };
+    // Open modes sent as the word of the open requests.
+    static constexpr std::uint32_t mode_read = 2;
+    static constexpr std::uint32_t mode_write = 5;
+    // Data bytes per chunk, both ways; also the progress step.
+    static constexpr std::uint32_t chunk_size = 620;
+    // listDir stops (false) once the list holds this many entries.
+    static constexpr unsigned max_entries = 1024;
+    // The handle value a phone answers when it refuses to open.
+    static constexpr std::uint32_t bad_handle = 0xFFFFFFFFu;
+
+    explicit SamsungProtocol(OrvelCom* port);
+    SamsungProtocol(const SamsungProtocol&) = delete;
+    SamsungProtocol& operator=(const SamsungProtocol&) = delete;
+
+    // Write a request and seal it (length, CRC, end byte). Handle form: word then data; path form:
+    // data alone. False, leaving the packet empty, when the frame would not fit the packet.
+    static bool buildHandleRequest(SamsungPacket& packet, std::uint16_t command, std::uint32_t word,
+                                   const void* data = nullptr, std::uint32_t length = 0);
+    static bool buildPathRequest(SamsungPacket& packet, std::uint16_t command, const void* data,
+                                 std::uint32_t length);
+    // Path form carrying a phone path as its 8-bit copy plus a zero byte.
+    static bool buildPathRequest(SamsungPacket& packet, std::uint16_t command, const str& path);
+    // Handle form carrying a phone path as its 8-bit copy plus a zero byte.
+    static bool buildHandleRequest(SamsungPacket& packet, std::uint16_t command, std::uint32_t word,
+                                   const str& path);
+
+    // Sends the request and receives its reply into reply() (one acknowledgement from the phone
+    // before the reply is skipped). True only when a well-formed reply with a good CRC arrived.
+    bool exchange(SamsungPacket& request);
+    // Writes the acknowledgement frame; the result of the write.
+    bool sendAck();
+    // Receives one frame into reply(): skips bytes before 0x7F, reads the header and exactly
+    // L + 1 further bytes. False when nothing arrives, the frame is cut short or does not fit, or
+    // its CRC is wrong.
+    bool receiveFrame();
+
+    // Copies a phone file into a PC file. The data goes to a temporary file beside the target,
+    // which replaces the target only when the transfer completed.
+    bool getFile(const str& phonePath, const str& pcPath);
+    // Copies an existing PC file to the phone; a missing PC file fails without sending anything.
+    bool putFile(const str& pcPath, const str& phonePath);
+    // Reads a phone file into the stream (emptied first; empty again on failure).
+    bool getBuffer(const str& phonePath, buf& target);
+    // Writes the whole stream (from position 0 to its size) to a phone file.
+    bool putBuffer(const str& phonePath, iostore& source);
+    bool deleteFile(const str& phonePath);
+    bool makeDir(const str& phonePath);
+    // Lists a phone directory into target, or into the protocol's own entry list when target is
+    // null. The list is emptied first. Stops with false at max_entries, keeping those entries.
+    bool listDir(const str& phonePath, alist<SamsungDirEntry>* target = nullptr);
+
+    // The protocol's own entry list, as filled by the last listDir without a target.
+    unsigned entryCount() const { return entries_.count(); }
+    SamsungDirEntry* entry(unsigned index) const { return entries_.get(index); }
+    alist<SamsungDirEntry>& entries() { return entries_; }
+
+    const SamsungPacket& reply() const { return reply_; }
+    OrvelCom* port() const { return port_; }
+
+private:
+    // Open request for a file (code 0 or 4) whose reply handle is taken; false on failure or a
+    // refusal (all bits set).
+    bool openFile(std::uint16_t command, std::uint32_t mode, const str& phonePath,
+                  std::uint32_t& handle);
+    // Close request (code 1 or 9) and its acknowledgement.
+    bool closeHandle(std::uint16_t command, std::uint32_t handle);
+    // Exchange then acknowledgement.
+    bool transact(SamsungPacket& request);
+    // Reads exactly count bytes, tolerating pauses; false after two consecutive empty reads.
+    bool readExact(std::uint8_t* into, std::uint32_t count);
+    // Drops bytes left over in the input queue from an earlier, failed exchange.
+    void drainInput();
+    // Sends chunks of the stream from its current position to its size.
+    bool sendChunks(iobase& source, std::uint64_t total, std::uint32_t handle);
+    void progressText(const str& phonePath);
+
+    OrvelCom* port_;
+    SamsungPacket reply_;
+    alist<SamsungDirEntry> entries_;
+};
