@@ -1,0 +1,127 @@
+# Helpers that turn the source folders into targets.
+#
+# A library folder compiles every *.cpp it holds, except *_win32.cpp on other platforms and
+# *_posix.cpp on Windows. Sources are globbed with CONFIGURE_DEPENDS, so a new file joins its
+# target at the next build without touching any CMakeLists.txt. A folder without sources yet
+# becomes an INTERFACE library, so its dependents still configure and link.
+include_guard(GLOBAL)
+
+# Settings every Orvel target shares: includes from the repository root, threads, Win32 libraries.
+add_library(orvel_platform INTERFACE)
+target_include_directories(orvel_platform INTERFACE "${PROJECT_SOURCE_DIR}")
+if(WIN32)
+    target_compile_definitions(orvel_platform INTERFACE UNICODE _UNICODE NOMINMAX)
+    target_link_libraries(orvel_platform INTERFACE ws2_32 ole32 uuid advapi32)
+else()
+    target_link_libraries(orvel_platform INTERFACE Threads::Threads)
+endif()
+
+# Every Orvel library created so far (tests and benchmarks link all of them).
+set_property(GLOBAL PROPERTY ORVEL_LIBRARIES "")
+
+# orvel_sources(<out-var> <folder> [EXCLUDE <file names>...])
+# Lists <folder>/*.cpp for this platform.
+function(orvel_sources out dir)
+    cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+    file(GLOB found CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
+    if(WIN32)
+        list(FILTER found EXCLUDE REGEX "_posix\\.cpp$")
+    else()
+        list(FILTER found EXCLUDE REGEX "_win32\\.cpp$")
+    endif()
+    foreach(name IN LISTS ARG_EXCLUDE)
+        string(REPLACE "." "\\." name "${name}")
+        list(FILTER found EXCLUDE REGEX "/${name}$")
+    endforeach()
+    list(SORT found)
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# orvel_library(<target> <folder> [DEPS <targets>...] [LIBS <system libs>...] [EXCLUDE <files>...])
+# A static library of the folder's sources, or an INTERFACE library while it has none.
+function(orvel_library name dir)
+    cmake_parse_arguments(ARG "" "" "DEPS;LIBS;EXCLUDE" ${ARGN})
+    orvel_sources(srcs "${dir}" EXCLUDE ${ARG_EXCLUDE})
+    if(srcs)
+        add_library(${name} STATIC ${srcs})
+        target_link_libraries(${name} PUBLIC orvel_platform ${ARG_DEPS} ${ARG_LIBS})
+    else()
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE orvel_platform ${ARG_DEPS} ${ARG_LIBS})
+    endif()
+    set_property(GLOBAL APPEND PROPERTY ORVEL_LIBRARIES ${name})
+endfunction()
+
+# orvel_executable(<target> <folder> [DEPS <targets>...] [ONLY <files>...] [EXCLUDE <files>...])
+# An executable of the folder's sources (or of the ONLY files); skipped while there are none.
+function(orvel_executable name dir)
+    cmake_parse_arguments(ARG "" "" "DEPS;ONLY;EXCLUDE" ${ARGN})
+    if(ARG_ONLY)
+        set(srcs)
+        foreach(file IN LISTS ARG_ONLY)
+            if(EXISTS "${PROJECT_SOURCE_DIR}/${dir}/${file}")
+                list(APPEND srcs "${PROJECT_SOURCE_DIR}/${dir}/${file}")
+            endif()
+        endforeach()
+        # Notice the file when it appears later.
+        file(GLOB watch CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
+    else()
+        orvel_sources(srcs "${dir}" EXCLUDE ${ARG_EXCLUDE})
+    endif()
+    if(NOT srcs)
+        return()
+    endif()
+    add_executable(${name} ${srcs})
+    target_link_libraries(${name} PRIVATE orvel_platform ${ARG_DEPS})
+endfunction()
+
+# The libraries that exist, for test and benchmark programs.
+function(orvel_all_libraries out)
+    get_property(libs GLOBAL PROPERTY ORVEL_LIBRARIES)
+    set(${out} ${libs} PARENT_SCOPE)
+endfunction()
+
+# orvel_test_module(<module>)
+# One GoogleTest program <module>_tests from tests/<module>/*.cpp, each test registered with CTest.
+function(orvel_test_module module)
+    orvel_sources(srcs "tests/${module}")
+    if(NOT srcs)
+        return()
+    endif()
+    set(name ${module}_tests)
+    add_executable(${name} ${srcs})
+    orvel_all_libraries(libs)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main orvel_test_support ${libs})
+    target_compile_definitions(${name} PRIVATE
+        ORVEL_SOURCE_DIR="${ORVEL_HOST_PATH_PREFIX}${PROJECT_SOURCE_DIR}"
+        ORVEL_TEST_DATA="${ORVEL_HOST_PATH_PREFIX}${PROJECT_SOURCE_DIR}/tests/data")
+    if(TARGET orvelctl)
+        # Black-box tests start the command-line tool.
+        target_compile_definitions(${name} PRIVATE
+            ORVEL_ORVELCTL="${ORVEL_HOST_PATH_PREFIX}$<TARGET_FILE:orvelctl>")
+        add_dependencies(${name} orvelctl)
+    endif()
+    if(TARGET orvel-phonesim)
+        add_dependencies(${name} orvel-phonesim)
+    endif()
+    set(props TIMEOUT 120 LABELS ${module})
+    if(ORVEL_PHONESIM_PATH)
+        list(APPEND props ENVIRONMENT "ORVEL_PHONESIM=${ORVEL_PHONESIM_PATH}")
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 120
+        PROPERTIES ${props})
+endfunction()
+
+# orvel_benchmarks(): one program per bench/*.cpp, named bench_<file>; not a test.
+function(orvel_benchmarks)
+    orvel_sources(srcs bench)
+    orvel_all_libraries(libs)
+    foreach(src IN LISTS srcs)
+        get_filename_component(stem "${src}" NAME_WE)
+        string(REGEX REPLACE "^bench_" "" stem "${stem}")
+        add_executable(bench_${stem} "${src}")
+        target_link_libraries(bench_${stem} PRIVATE orvel_platform ${libs})
+    endforeach()
+endfunction()
