@@ -18,6 +18,10 @@ enum : unsigned {
 // Zero-terminated length of a wide text; 0 for null.
 int wide_length(const char16_t* text);
 
+// Lower-case form of one UTF-16 unit: ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic, Armenian
+// and the full-width Latin letters; every other unit is returned unchanged. Locale independent.
+char16_t to_lower_char(char16_t ch);
+
 // Non-owning slice of wide text. Building one clamps the length to the zero-terminated length
 // of the text pointed to; a null pointer gives length 0.
 struct text_view {
@@ -96,9 +100,10 @@ public:
     // Writable narrow buffer of capacity() bytes for direct writes; call sync_from_narrow after.
     char* narrow_buffer();
 
-    // Makes room for a length of n characters; discard drops the contents. Returns the usable length.
+    // Makes room for a length of n characters; discard drops the contents. Returns the usable
+    // length.
     int reserve(int n, bool discard = false);
-    void sync_from_wide();   // length = zero-terminated length of the wide buffer; narrow copy stale
+    void sync_from_wide(); // length = zero-terminated length of the wide buffer; narrow copy stale
     void sync_from_narrow(); // length and text from the 8-bit buffer (byte by byte); narrow current
 
     // printf-style formatting (the format is ASCII; %s takes an 8-bit text). Replaces the contents.
@@ -109,6 +114,13 @@ public:
     static str from_utf8(const char* text, int min_capacity = 0);
 
 private:
+    void init(int capacity, unsigned flags);
+    void release();
+    void mark_stale() const { flags_ |= str_stale; }
+    bool ensure_narrow() const;
+    void set_length(int n);
+    bool owns_buffer() const { return capacity_ > 0; }
+
     char16_t* text_ = nullptr;
     int length_ = 0;
     int capacity_ = 0;
