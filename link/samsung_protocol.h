@@ -124,7 +124,7 @@ private:
     // Drops bytes left over in the input queue from an earlier, failed exchange.
     void drainInput();
     // Sends chunks of the stream from its current position to its size.
-    bool sendChunks(iobase& source, std::uint64_t total, std::uint32_t handle);
+    bool sendChunks(iostore& source, std::uint64_t total, std::uint32_t handle);
     void progressText(const str& phonePath);
 
     OrvelCom* port_;

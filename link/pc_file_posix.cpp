@@ -1,0 +1,14 @@
+// PC file moves on POSIX: rename(2) replaces the target atomically.
+
+#include "link/pc_file.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+bool replace_pc_file(const str& from, const str& to) {
+    return std::rename(from.to_utf8().c_str(), to.to_utf8().c_str()) == 0;
+}
+
+bool remove_pc_file(const str& name) {
+    return ::unlink(name.to_utf8().c_str()) == 0;
+}

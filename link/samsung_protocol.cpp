@@ -1,0 +1,464 @@
+// Request framing, the request/reply/acknowledgement exchange and the file operations of the
+// phone's file-transfer protocol.
+
+#include "link/samsung_protocol.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "link/pc_file.h"
+
+namespace {
+
+constexpr std::uint8_t ack_frame[] = {0x7F, 0x01, 0x00, 0x42, 0x01, 0x7E};
+
+// Offsets of reply fields, from the start of the frame.
+constexpr std::uint32_t at_word = 8;    // handle, more-data word or entry word
+constexpr std::uint32_t at_count = 12;  // read chunk: byte count
+constexpr std::uint32_t at_data = 16;   // read chunk: data
+constexpr std::uint32_t at_size = 16;   // entry: size
+constexpr std::uint32_t at_attr = 20;   // entry: attributes
+constexpr std::uint32_t at_name = 48;   // entry: name, zero-terminated
+constexpr std::uint32_t at_extra = 332; // entry: further value
+
+// Bytes of noise skipped while looking for a start byte before the receive gives up.
+constexpr std::uint32_t max_noise = SamsungPacket::capacity;
+// Consecutive reads that bring nothing before a receive gives up on a silent phone.
+constexpr int max_empty_reads = 2;
+
+// The largest payload whose frame fits a packet.
+constexpr std::uint32_t max_payload = SamsungPacket::max_length - 2;
+
+bool seal(SamsungPacket& packet, std::uint16_t command, std::uint32_t body_length) {
+    std::uint8_t* d = packet.data();
+    std::uint32_t payload = 4 + body_length;
+    std::uint32_t length = payload + 2;
+    put_u16le(d + 4, command);
+    put_u16le(d + 6, body_length);
+    packet.setLengthField(length);
+    std::uint16_t crc = crc16_cms(d + SamsungPacket::header_size, payload);
+    d[length + 2] = static_cast<std::uint8_t>(crc >> 8);
+    d[length + 3] = static_cast<std::uint8_t>(crc);
+    d[length + 4] = SamsungPacket::end_byte;
+    packet.setFrameLength(length + SamsungPacket::frame_overhead);
+    return true;
+}
+
+// A phone path goes out as its 8-bit copy; characters that have no 8-bit form cannot name a
+// phone file, so such a path is refused rather than sent with substitutes.
+bool fits_8bit(const str& path) {
+    for (int i = 0; i < path.length(); ++i)
+        if (path[i] > 0xFF || path[i] == 0)
+            return false;
+    return true;
+}
+
+// The name part of a phone path: the text after its last "/" or "\".
+str file_name_of(const str& path) {
+    int cut = path.find_last_of(u"/\\");
+    return str(path.substr(cut + 1));
+}
+
+} // namespace
+
+SamsungProtocol::SamsungProtocol(OrvelCom* port) : port_(port), entries_(256, true) {}
+
+// ---------------------------------------------------------------------------------------------
+// Framing
+
+bool SamsungProtocol::buildHandleRequest(SamsungPacket& packet, std::uint16_t command,
+                                         std::uint32_t word, const void* data,
+                                         std::uint32_t length) {
+    packet.reset();
+    if (!data)
+        length = 0;
+    if (length > max_payload - 8)
+        return false;
+    std::uint8_t* d = packet.data();
+    put_u32le(d + 8, word);
+    if (length)
+        std::memcpy(d + 12, data, length);
+    return seal(packet, command, length + 4);
+}
+
+bool SamsungProtocol::buildPathRequest(SamsungPacket& packet, std::uint16_t command,
+                                       const void* data, std::uint32_t length) {
+    packet.reset();
+    if (!data)
+        length = 0;
+    if (length > max_payload - 4)
+        return false;
+    if (length)
+        std::memcpy(packet.data() + 8, data, length);
+    return seal(packet, command, length);
+}
+
+bool SamsungProtocol::buildPathRequest(SamsungPacket& packet, std::uint16_t command,
+                                       const str& path) {
+    packet.reset();
+    if (!fits_8bit(path))
+        return false;
+    return buildPathRequest(packet, command, path.narrow(),
+                            static_cast<std::uint32_t>(path.length()) + 1);
+}
+
+bool SamsungProtocol::buildHandleRequest(SamsungPacket& packet, std::uint16_t command,
+                                         std::uint32_t word, const str& path) {
+    packet.reset();
+    if (!fits_8bit(path))
+        return false;
+    return buildHandleRequest(packet, command, word, path.narrow(),
+                              static_cast<std::uint32_t>(path.length()) + 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exchange
+
+bool SamsungProtocol::sendAck() {
+    std::uint32_t sent = 0;
+    return port_ && port_->writeBytes(ack_frame, sizeof ack_frame, &sent) &&
+           sent == sizeof ack_frame;
+}
+
+void SamsungProtocol::drainInput() {
+    std::uint8_t sink[256];
+    for (int rounds = 0; rounds < 64; ++rounds) {
+        std::uint32_t waiting = port_->bytesWaiting();
+        if (waiting == 0)
+            return;
+        std::uint32_t got = 0;
+        if (!port_->readBytes(sink, std::min<std::uint32_t>(waiting, sizeof sink), &got) ||
+            got == 0)
+            return;
+    }
+}
+
+bool SamsungProtocol::readExact(std::uint8_t* into, std::uint32_t count) {
+    int empty = 0;
+    while (count > 0) {
+        // Ask for everything when bytes are already in flight, so the read returns the moment
+        // the rest arrived; otherwise wait for one byte, which bounds the wait on a phone that
+        // fell silent to one short time-out instead of one scaled by the frame size.
+        std::uint32_t want = port_->bytesWaiting() > 0 ? count : 1;
+        std::uint32_t got = 0;
+        if (!port_->readBytes(into, want, &got))
+            return false;
+        if (got == 0) {
+            if (++empty >= max_empty_reads)
+                return false;
+            continue;
+        }
+        empty = 0;
+        got = std::min(got, want);
+        into += got;
+        count -= got;
+    }
+    return true;
+}
+
+bool SamsungProtocol::receiveFrame() {
+    reply_.reset();
+    if (!port_)
+        return false;
+    std::uint8_t* d = reply_.data();
+
+    // Skip anything before a start byte.
+    int empty = 0;
+    std::uint32_t noise = 0;
+    for (;;) {
+        std::uint8_t byte = 0;
+        std::uint32_t got = 0;
+        if (!port_->readBytes(&byte, 1, &got))
+            return false;
+        if (got == 0) {
+            if (++empty >= max_empty_reads)
+                return false;
+            continue;
+        }
+        empty = 0;
+        if (byte == SamsungPacket::start_byte)
+            break;
+        if (++noise > max_noise)
+            return false;
+    }
+
+    // Length and type byte; then exactly the rest of the frame: payload, CRC and end byte.
+    if (!readExact(d + 1, 3))
+        return false;
+    std::uint32_t length = get_u16le(d + 1);
+    if (length == 0 || length > SamsungPacket::max_length)
+        return false;
+    if (!readExact(d + SamsungPacket::header_size, length + 1)) {
+        reply_.reset();
+        return false;
+    }
+    reply_.setFrameLength(length + SamsungPacket::frame_overhead);
+
+    if (length == 1 && !reply_.isAck()) {
+        reply_.reset();
+        return false;
+    }
+    if (!reply_.crcMatches()) {
+        std::printf("%d \n", static_cast<int>(length));
+        std::fflush(stdout);
+        reply_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool SamsungProtocol::exchange(SamsungPacket& request) {
+    if (!port_ || request.frameLength() == 0)
+        return false;
+    drainInput();
+    std::uint32_t sent = 0;
+    if (!port_->writeBytes(request.data(), request.frameLength(), &sent) ||
+        sent != request.frameLength())
+        return false;
+    if (!receiveFrame())
+        return false;
+    // One acknowledgement ahead of the reply is skipped.
+    if (reply_.isAck() && !receiveFrame())
+        return false;
+    return true;
+}
+
+bool SamsungProtocol::transact(SamsungPacket& request) {
+    return exchange(request) && sendAck();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared steps of the file operations
+
+bool SamsungProtocol::openFile(std::uint16_t command, std::uint32_t mode, const str& phonePath,
+                               std::uint32_t& handle) {
+    SamsungPacket request;
+    if (!buildHandleRequest(request, command, mode, phonePath) || !transact(request))
+        return false;
+    return reply_.u32At(at_word, handle) && handle != bad_handle;
+}
+
+bool SamsungProtocol::closeHandle(std::uint16_t command, std::uint32_t handle) {
+    SamsungPacket request;
+    return buildHandleRequest(request, command, handle) && transact(request);
+}
+
+void SamsungProtocol::progressText(const str& phonePath) {
+    str text(u"kopiere ");
+    text.append(file_name_of(phonePath));
+    emit(port_, u"setprogressinfo", text.c_str());
+}
+
+bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint32_t handle) {
+    SamsungPacket request;
+    std::uint8_t body[4 + chunk_size];
+    while (source.position() < total) {
+        std::uint32_t want = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(chunk_size, total - source.position()));
+        std::uint32_t got = 0;
+        if (!source.read(body + 4, want, &got) || got == 0 || got > want) {
+            // The source cannot deliver what it claims to hold: end the transfer.
+            closeHandle(cmd_close_file, handle);
+            return false;
+        }
+        put_u32le(body, got);
+        if (!buildHandleRequest(request, cmd_write_chunk, handle, body, got + 4) ||
+            !transact(request))
+            return false;
+        emit(port_, u"addprogress", chunk_size);
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// File operations
+
+bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath) {
+    if (!port_ || pcPath.empty())
+        return false;
+
+    // The data goes to a fresh temporary file beside the target.
+    file out;
+    out.set_creation(create_new);
+    str temp;
+    for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
+        temp.assign(pcPath);
+        str suffix;
+        suffix.format(attempt == 0 ? u".orvel-part" : u".orvel-part%d", attempt);
+        temp.append(suffix);
+        out.open(temp.c_str());
+    }
+    if (!out.is_open())
+        return false;
+
+    bool done = false;
+    std::uint32_t handle = 0;
+    if (openFile(cmd_open_read, mode_read, phonePath, handle)) {
+        progressText(phonePath);
+        SamsungPacket request;
+        std::uint8_t want[4];
+        put_u32le(want, chunk_size);
+        for (;;) {
+            std::uint32_t more = 0, count = 0, written = 0;
+            if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
+                !transact(request) || !reply_.u32At(at_word, more))
+                break;
+            if (more == 0) {
+                done = true;
+                break;
+            }
+            emit(port_, u"addprogress", chunk_size);
+            if (!reply_.u32At(at_count, count) || count > chunk_size ||
+                !reply_.holds(at_data, count))
+                break;
+            if (count == 0)
+                continue;
+            if (!out.write(reply_.data() + at_data, count, &written) || written != count) {
+                // The PC side failed: tell the phone we are done with the file.
+                closeHandle(cmd_close_file, handle);
+                break;
+            }
+        }
+        done = done && closeHandle(cmd_close_file, handle);
+        if (done)
+            emit(port_, u"setprogressinfo", u"");
+    }
+
+    done = done && out.flush();
+    out.close();
+    if (done && replace_pc_file(temp, pcPath))
+        return true;
+    remove_pc_file(temp);
+    return false;
+}
+
+bool SamsungProtocol::putFile(const str& pcPath, const str& phonePath) {
+    if (!port_ || pcPath.empty())
+        return false;
+    // Only an existing file is sent; nothing is created on the PC.
+    file in;
+    in.set_creation(open_existing);
+    if (!in.open(pcPath.c_str()))
+        return false;
+    // Every byte goes out, a 16-bit text mark at the start included.
+    if (!in.seek(0))
+        return false;
+    std::uint64_t total = in.size();
+
+    std::uint32_t handle = 0;
+    if (!openFile(cmd_open_write, mode_write, phonePath, handle))
+        return false;
+    progressText(phonePath);
+    if (!sendChunks(in, total, handle) || !closeHandle(cmd_close_file, handle))
+        return false;
+    emit(port_, u"setprogressinfo", u"");
+    return true;
+}
+
+bool SamsungProtocol::putBuffer(const str& phonePath, iostore& source) {
+    if (!port_)
+        return false;
+    std::uint32_t handle = 0;
+    if (!openFile(cmd_open_write, mode_write, phonePath, handle))
+        return false;
+    progressText(phonePath);
+    source.seek(0);
+    if (!sendChunks(source, source.size(), handle) || !closeHandle(cmd_close_file, handle))
+        return false;
+    emit(port_, u"setprogressinfo", u"");
+    return true;
+}
+
+bool SamsungProtocol::getBuffer(const str& phonePath, buf& target) {
+    if (!target.is_open())
+        target.open();
+    target.empty();
+    if (!port_)
+        return false;
+
+    std::uint32_t handle = 0;
+    if (!openFile(cmd_open_read, mode_read, phonePath, handle))
+        return false;
+    SamsungPacket request;
+    std::uint8_t want[4];
+    put_u32le(want, chunk_size);
+    for (;;) {
+        std::uint32_t more = 0, count = 0, written = 0;
+        if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
+            !transact(request) || !reply_.u32At(at_word, more))
+            break;
+        if (more == 0) {
+            if (closeHandle(cmd_close_file, handle))
+                return true;
+            break;
+        }
+        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count))
+            break;
+        if (count != 0 &&
+            (!target.write(reply_.data() + at_data, count, &written) || written != count)) {
+            closeHandle(cmd_close_file, handle);
+            break;
+        }
+    }
+    target.empty();
+    return false;
+}
+
+bool SamsungProtocol::deleteFile(const str& phonePath) {
+    SamsungPacket request;
+    return port_ && buildPathRequest(request, cmd_delete, phonePath) && transact(request);
+}
+
+bool SamsungProtocol::makeDir(const str& phonePath) {
+    SamsungPacket request;
+    return port_ && buildPathRequest(request, cmd_make_dir, phonePath) && transact(request);
+}
+
+bool SamsungProtocol::listDir(const str& phonePath, alist<SamsungDirEntry>* target) {
+    alist<SamsungDirEntry>& list = target ? *target : entries_;
+    list.clear();
+    if (!port_)
+        return false;
+
+    SamsungPacket request;
+    std::uint32_t handle = 0;
+    if (!buildPathRequest(request, cmd_open_dir, phonePath) || !transact(request) ||
+        !reply_.u32At(at_word, handle) || handle == bad_handle)
+        return false;
+
+    str base(phonePath);
+    normalise_dir(base);
+    while (list.count() < max_entries) {
+        std::uint32_t word = 0;
+        if (!buildHandleRequest(request, cmd_read_entry, handle) || !transact(request) ||
+            !reply_.u32At(at_word, word))
+            return false;
+        if (word == 0)
+            return closeHandle(cmd_close_dir, handle);
+
+        auto* entry = new SamsungDirEntry;
+        if (!reply_.u32At(at_size, entry->size) || !reply_.u32At(at_attr, entry->attributes)) {
+            delete entry;
+            return false;
+        }
+        // The name ends at its zero byte, and never beyond the frame.
+        std::uint32_t end = reply_.payloadEnd();
+        const std::uint8_t* name = reply_.data() + at_name;
+        std::uint32_t room = end > at_name ? end - at_name : 0;
+        const void* zero = std::memchr(name, 0, room);
+        std::uint32_t length =
+            zero ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(zero) - name) : room;
+        entry->assign8(reinterpret_cast<const char*>(name), static_cast<int>(length));
+        if (!reply_.u32At(at_extra, entry->extra))
+            entry->extra = 0;
+        entry->path.assign(base);
+        entry->path.append(*entry);
+        if (!list.push(entry)) {
+            delete entry;
+            return false;
+        }
+    }
+    closeHandle(cmd_close_dir, handle);
+    return false;
+}
