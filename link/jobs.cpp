@@ -1,0 +1,156 @@
+#include "link/jobs.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "core/vobject.h"
+#include "link/samsung_comm.h"
+
+namespace {
+vObject* sender(SamsungComm& link) {
+    return static_cast<vObject*>(&link);
+}
+
+std::filesystem::path fs_path(const str& name) {
+    return std::filesystem::path(std::u16string(name.c_str(), name.length()));
+}
+
+// The size of an existing regular PC file; false for a missing file, a folder or another kind.
+bool regular_file_size(const str& name, std::uint64_t& size) {
+    std::error_code ec;
+    const std::filesystem::path path = fs_path(name);
+    if (name.empty() || !std::filesystem::is_regular_file(path, ec))
+        return false;
+    size = std::filesystem::file_size(path, ec);
+    return !ec;
+}
+} // namespace
+
+void SamsungJob::execute(SamsungComm&) {}
+
+void BrowseCommand::execute(SamsungComm& link) {
+    SamsungProtocol& protocol = link.protocol();
+    // Whatever the list holds is reported, also after a failed or cut-short listing.
+    ok_ = protocol.listDir(path_);
+    const char16_t* path = path_.c_str();
+    emit(sender(link), u"BrowseBegin", path);
+    for (unsigned i = 0; i < protocol.entryCount(); ++i) {
+        const SamsungDirEntry* e = protocol.entry(i);
+        emit(sender(link), u"BrowseEntry", path, e->c_str(), e->attributes, e->extra, e->size);
+    }
+    emit(sender(link), u"addprogress", browse_weight);
+    emit(sender(link), u"BrowseEnd", path);
+}
+
+bool ReadDirCommand::safeName(const str& name) {
+    if (name.empty() || name == u"." || name == u"..")
+        return false;
+    for (int i = 0; i < name.length(); ++i) {
+        const char16_t c = name[i];
+        if (c == u'/' || c == u'\\' || c == u':' || c < 0x20 || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+void ReadDirCommand::execute(SamsungComm& link) {
+    failures_ = 0;
+    skipped_ = 0;
+    copyTree(link, phone_, pc_, 0);
+    ok_ = failures_ == 0 && skipped_ == 0;
+}
+
+void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str& pcDir, int depth) {
+    str phone(phoneDir);
+    str pc(pcDir);
+    normalise_dir(phone);
+    normalise_dir(pc);
+    if (!make_dir_chain(pc))
+        ++failures_; // the copies below then fail one by one
+
+    alist<SamsungDirEntry> list(SamsungComm::job_capacity, true);
+    if (!link.protocol().listDir(phone, &list))
+        ++failures_;
+    std::uint32_t sum = 0;
+    for (unsigned i = 0; i < list.count(); ++i)
+        sum += list[i]->size;
+    emit(sender(link), u"addprogressmax", sum);
+
+    for (unsigned i = 0; i < list.count(); ++i) {
+        const SamsungDirEntry& entry = *list[i];
+        if (entry == u"." || entry == u"..")
+            continue;
+        // A name that is no single path component could reach outside the destination.
+        if (!safeName(entry)) {
+            ++skipped_;
+            continue;
+        }
+        str phoneChild(phone);
+        phoneChild.append(entry);
+        str pcChild(pc);
+        pcChild.append(entry);
+        if (entry.isDirectory()) {
+            if (depth + 1 > max_depth)
+                ++skipped_;
+            else
+                copyTree(link, phoneChild, pcChild, depth + 1);
+        } else if (!link.protocol().getFile(phoneChild, pcChild)) {
+            ++failures_;
+        }
+    }
+}
+
+void ReadFileCommand::execute(SamsungComm& link) {
+    ok_ = link.protocol().getFile(phone_, pc_);
+}
+
+std::int32_t WriteFileCommand::weight() {
+    std::uint64_t size = 0;
+    if (!regular_file_size(pc_, size))
+        return 0;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
+}
+
+void WriteFileCommand::execute(SamsungComm& link) {
+    std::uint64_t size = 0;
+    // A folder or a missing file would otherwise open a phone file for nothing.
+    ok_ = regular_file_size(pc_, size) && link.protocol().putFile(pc_, phone_);
+}
+
+void DeleteFileCommand::execute(SamsungComm& link) {
+    ok_ = link.protocol().deleteFile(path_);
+}
+
+void MakeDirCommand::execute(SamsungComm& link) {
+    ok_ = link.protocol().makeDir(path_);
+}
+
+void ReadBufCommand::execute(SamsungComm& link) {
+    ok_ = link.protocol().getBuffer(path_, contents_);
+    if (ok_)
+        emit(sender(link), u"ReadBufCommand", path_.c_str(), &contents_);
+}
+
+WriteBufCommand::WriteBufCommand(iostore& source, const str& phoneFile)
+    : path_(phoneFile), contents_(ReadBufCommand::initial_size) {
+    source.copy_to(contents_); // from position 0 to the end
+}
+
+void WriteBufCommand::execute(SamsungComm& link) {
+    ok_ = link.protocol().putBuffer(path_, contents_);
+}
+
+void InfoCommand::stripPrefix(str& answer) {
+    if (answer.empty() || answer[0] != u'+')
+        return;
+    const int colon = answer.find(u':');
+    if (colon >= 0)
+        answer.erase(0, colon + 1);
+}
+
+void InfoCommand::execute(SamsungComm& link) {
+    ok_ = link.sendAT(command_, answer_);
+    stripPrefix(answer_);
+    emit(sender(link), u"InfoCommand", label_.c_str(), answer_.c_str());
+}

@@ -1,0 +1,168 @@
+#pragma once
+// The jobs of the link worker. A window creates a job with new and hands it to
+// SamsungComm::addJob; from then on the link owns it, runs it on the worker thread and destroys it.
+// Jobs report through signals emitted from the link's vObject; each also records whether its
+// operation succeeded (ok()), which a subclass can read at the end of its own execute().
+
+#include <cstdint>
+
+#include "core/str.h"
+#include "core/stream.h"
+
+class SamsungComm;
+
+class SamsungJob {
+public:
+    SamsungJob() = default;
+    SamsungJob(const SamsungJob&) = delete;
+    SamsungJob& operator=(const SamsungJob&) = delete;
+    virtual ~SamsungJob() = default;
+
+    // The work announced for the progress total when the job is queued.
+    virtual std::int32_t weight() { return 0; }
+    virtual void execute(SamsungComm& link);
+
+    // Whether the last execute succeeded; false for a job that has not run.
+    bool ok() const { return ok_; }
+
+protected:
+    bool ok_ = false;
+};
+
+// Lists a phone directory and reports every entry:
+// "BrowseBegin"(path), "BrowseEntry"(path, name, attributes, extra, size) per entry,
+// "addprogress"(1024), "BrowseEnd"(path). ok: the listing was complete.
+class BrowseCommand : public SamsungJob {
+public:
+    static constexpr std::int32_t browse_weight = 1024;
+
+    explicit BrowseCommand(const str& phoneDir) : path_(phoneDir) {}
+    std::int32_t weight() override { return browse_weight; }
+    void execute(SamsungComm& link) override;
+
+    const str& path() const { return path_; }
+
+private:
+    str path_;
+};
+
+// Copies a phone directory tree into a PC directory, emitting "addprogressmax" (the sum of the
+// listed sizes) once per directory level. Entries whose names cannot be PC path components
+// (empty, ".", "..", holding "/", "\", ":" or a control character) are skipped, as is anything
+// deeper than max_depth levels below the start. ok: every listing and copy succeeded and nothing
+// was skipped for its name or depth.
+class ReadDirCommand : public SamsungJob {
+public:
+    static constexpr int max_depth = 64;
+
+    ReadDirCommand(const str& phoneDir, const str& pcDir) : pc_(pcDir), phone_(phoneDir) {}
+    void execute(SamsungComm& link) override;
+
+    // Whether a phone entry name is usable as one PC path component.
+    static bool safeName(const str& name);
+
+    // Of the last execute: failed listings and copies; entries skipped for name or depth.
+    unsigned failures() const { return failures_; }
+    unsigned skipped() const { return skipped_; }
+
+private:
+    void copyTree(SamsungComm& link, const str& phone, const str& pc, int depth);
+
+    str pc_;
+    str phone_;
+    unsigned failures_ = 0;
+    unsigned skipped_ = 0;
+};
+
+// getFile(phone path, PC path). The weight is the size as listed.
+class ReadFileCommand : public SamsungJob {
+public:
+    ReadFileCommand(const str& phoneFile, const str& pcFile, std::uint32_t size)
+        : pc_(pcFile), phone_(phoneFile), size_(size) {}
+    std::int32_t weight() override { return static_cast<std::int32_t>(size_); }
+    void execute(SamsungComm& link) override;
+
+private:
+    str pc_;
+    str phone_;
+    std::uint32_t size_;
+};
+
+// putFile(PC path, phone path). The weight is the PC file's size (low 32 bits) when it is an
+// existing file, else 0; a PC path that is no regular file fails without sending anything.
+class WriteFileCommand : public SamsungJob {
+public:
+    WriteFileCommand(const str& pcFile, const str& phoneFile) : phone_(phoneFile), pc_(pcFile) {}
+    std::int32_t weight() override;
+    void execute(SamsungComm& link) override;
+
+private:
+    str phone_;
+    str pc_;
+};
+
+// deleteFile(path).
+class DeleteFileCommand : public SamsungJob {
+public:
+    explicit DeleteFileCommand(const str& phonePath) : path_(phonePath) {}
+    void execute(SamsungComm& link) override;
+
+private:
+    str path_;
+};
+
+// makeDir(path).
+class MakeDirCommand : public SamsungJob {
+public:
+    explicit MakeDirCommand(const str& phonePath) : path_(phonePath) {}
+    void execute(SamsungComm& link) override;
+
+private:
+    str path_;
+};
+
+// getBuffer(path, contents); on success emits "ReadBufCommand"(path, buf* contents). The stream is
+// destroyed with the job, so a handler copies what it needs during the call. Nothing is emitted on
+// failure.
+class ReadBufCommand : public SamsungJob {
+public:
+    static constexpr std::uint32_t initial_size = 65536;
+
+    explicit ReadBufCommand(const str& phoneFile) : path_(phoneFile), contents_(initial_size) {}
+    void execute(SamsungComm& link) override;
+
+private:
+    str path_;
+    buf contents_;
+};
+
+// Copies the whole source stream when created (so the caller may drop it right away), then
+// putBuffer(path, contents). The weight is the size of the contents.
+class WriteBufCommand : public SamsungJob {
+public:
+    WriteBufCommand(iostore& source, const str& phoneFile);
+    std::int32_t weight() override { return static_cast<std::int32_t>(contents_.size()); }
+    void execute(SamsungComm& link) override;
+
+private:
+    str path_;
+    buf contents_;
+};
+
+// Sends one AT command and emits "InfoCommand"(label, answer), always. An answer starting with
+// "+" loses everything up to and including its first ":". ok: the phone finished its answer.
+class InfoCommand : public SamsungJob {
+public:
+    InfoCommand(const str& command, const str& label) : command_(command), label_(label) {}
+    void execute(SamsungComm& link) override;
+
+    // Removes a leading "+WORD:" from an answer (nothing when it has no ":").
+    static void stripPrefix(str& answer);
+    // The answer of the last execute, as emitted.
+    const str& answer() const { return answer_; }
+
+private:
+    str command_;
+    str label_;
+    str answer_;
+};

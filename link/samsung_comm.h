@@ -1,0 +1,51 @@
+#pragma once
+// The link object: the serial port, a worker thread, the file-transfer protocol and a queue of
+// jobs. Jobs queued from any thread run one at a time on the worker, in queue order; they report
+// through signals emitted from this object's vObject.
+//
+// "setprogressmax"(low 32 bits, high 32 bits of the total) is emitted by addJob on the calling
+// thread while the queue lock is held: its handlers must not queue jobs or call clear.
+
+#include <cstdint>
+
+#include "core/alist.h"
+#include "core/sync.h"
+#include "link/jobs.h"
+#include "link/orvel_com.h"
+#include "link/samsung_protocol.h"
+#include "toolkit/thread_event.h"
+#include "toolkit/winthread.h"
+
+class SamsungComm : public OrvelCom, public winthread {
+public:
+    static constexpr unsigned job_capacity = 256;
+
+    // Starts the worker thread.
+    SamsungComm();
+    // Drops waiting jobs, closes the port and stops the worker.
+    ~SamsungComm() override;
+
+    // The worker's body: runs queued jobs until the stop event is seen with the queue drained.
+    std::uint32_t run() override;
+    // Destroys every waiting job and closes the port; a running job fails at its next exchange.
+    virtual void clear();
+
+    // Queues a job (owned by the link from here on), adds its weight to the progress total and
+    // emits "setprogressmax". False only for a null job or when the queue cannot grow (the job is
+    // then destroyed).
+    bool addJob(SamsungJob* job);
+
+    // The protocol on this object's port, for the jobs.
+    SamsungProtocol& protocol() { return protocol_; }
+    // The sum of the weights queued since the queue was last found empty.
+    std::int64_t progressTotal();
+    // Jobs waiting (not counting a running one).
+    unsigned pending();
+
+private:
+    SamsungProtocol protocol_;
+    thread_event queued_{false};
+    alist<SamsungJob> jobs_{job_capacity, true};
+    semaphore lock_{1};
+    std::int64_t total_ = 0;
+};
