@@ -11,6 +11,9 @@ struct timestamp {
 
     // Sets both forms to the current local time.
     void set_now();
-    // Fills the calendar fields from `filetime`.
+    // Fills the calendar fields from `filetime` (day_of_week: 0 is Sunday).
     void fill_fields();
+    // Sets both forms from a count of seconds and nanoseconds since 1970-01-01 (as given, no
+    // time-zone shift). Moments before 1601 become 1601-01-01.
+    void set_unix(std::int64_t seconds, std::uint32_t nanoseconds = 0);
 };
