@@ -1,0 +1,196 @@
+#!/bin/bash
+# Builds Orvel and runs every test: natively, natively under AddressSanitizer/UBSan, the Windows
+# x86_64 build under Wine, and the Windows i686 build (built only; these machines cannot run it).
+# On a fresh Debian 12 it first installs what is missing (as root).
+# Ends with one summary line; exits non-zero when anything failed.
+set -u
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
+builds=$root/build
+jobs=2
+
+# ---------------------------------------------------------------------------------------------
+# Tools: "package|file or command that proves it is installed"
+requirements=(
+    "cmake|cmake"
+    "make|make"
+    "gcc|gcc"
+    "g++|g++"
+    "libgtest-dev|/usr/include/gtest/gtest.h"
+    "libgtest-dev|/usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake"
+    "googletest|/usr/src/googletest/CMakeLists.txt"
+    "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
+    "gcc-mingw-w64-x86-64-posix|x86_64-w64-mingw32-gcc-posix"
+    "binutils-mingw-w64-x86-64|x86_64-w64-mingw32-windres"
+    "g++-mingw-w64-i686-posix|i686-w64-mingw32-g++-posix"
+    "gcc-mingw-w64-i686-posix|i686-w64-mingw32-gcc-posix"
+    "binutils-mingw-w64-i686|i686-w64-mingw32-windres"
+    "wine64|/usr/lib/wine/wine64"
+    "libwine|/usr/lib/wine/wineserver"
+    "xvfb|Xvfb"
+    "util-linux|flock"
+)
+
+missing_packages() {
+    local entry package probe list=()
+    for entry in "${requirements[@]}"; do
+        package=${entry%%|*}
+        probe=${entry#*|}
+        if [[ $probe == /* ]]; then
+            [ -e "$probe" ] && continue
+        else
+            command -v "$probe" >/dev/null 2>&1 && continue
+        fi
+        [[ " ${list[*]} " == *" $package "* ]] || list+=("$package")
+    done
+    echo "${list[*]}"
+}
+
+install_missing() {
+    local missing
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "scripts/test.sh: missing packages: $missing" >&2
+        echo "Install them as root: apt-get install $missing" >&2
+        return 1
+    fi
+    if ! command -v apt-get >/dev/null 2>&1; then
+        echo "scripts/test.sh: missing packages ($missing) and no apt-get to install them" >&2
+        return 1
+    fi
+    echo "== installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq || return 1
+    local toolchain=() wine=() package
+    for package in $missing; do
+        case $package in
+        wine64 | libwine) wine+=("$package") ;;
+        *) toolchain+=("$package") ;;
+        esac
+    done
+    if [ ${#toolchain[@]} -gt 0 ]; then
+        apt-get install -y -qq --no-install-recommends "${toolchain[@]}" || return 1
+    fi
+    if [ ${#wine[@]} -gt 0 ]; then
+        # Wine with the libraries it recommends, but never the 32-bit wine32: with it present the
+        # 32-bit loader is picked and every call fails. It can only come in with i386 enabled.
+        if dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
+            apt-get install -y -qq --no-install-recommends "${wine[@]}" || return 1
+        else
+            apt-get install -y -qq "${wine[@]}" || return 1
+        fi
+    fi
+    missing=$(missing_packages)
+    if [ -n "$missing" ]; then
+        echo "scripts/test.sh: still missing after installing: $missing" >&2
+        return 1
+    fi
+}
+
+# ---------------------------------------------------------------------------------------------
+# Stages
+declare -A result
+order=()
+timings=()
+
+# stage <name> <function>: runs it and records "ok" or what failed, and the time taken.
+stage() {
+    local name=$1 fn=$2 start status
+    start=$(date +%s)
+    echo
+    echo "==================== $name ===================="
+    failure=
+    if "$fn"; then
+        status=ok
+    else
+        status=${failure:-failed}
+    fi
+    result[$name]=$status
+    order+=("$name")
+    timings+=("$name: $(($(date +%s) - start)) s ($status)")
+}
+
+# configure_and_build <dir> <cmake args...>
+configure_and_build() {
+    local dir=$1
+    shift
+    if ! cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@"; then
+        failure="configure failed"
+        return 1
+    fi
+    if ! cmake --build "$dir" -j"$jobs"; then
+        failure="build failed"
+        return 1
+    fi
+}
+
+run_tests() {
+    if ! (cd "$1" && ctest -j"$jobs" --output-on-failure); then
+        failure="tests failed"
+        return 1
+    fi
+}
+
+stage_native() {
+    configure_and_build "$builds/native" && run_tests "$builds/native"
+}
+
+stage_asan() {
+    # UBSan findings fail the test, like ASan's.
+    local -x UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+    configure_and_build "$builds/asan" -DORVEL_SANITIZE=ON && run_tests "$builds/asan"
+}
+
+stage_win64() {
+    local sim=$builds/native/bin/orvel-phonesim status=0
+    [ -x "$sim" ] || echo "(no native simulator at $sim: tests that need it will fail)"
+    configure_and_build "$builds/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DORVEL_PHONESIM="$sim" || return 1
+    run_tests "$builds/win64" || status=1
+    # The persistent Wine server of this build's prefix is not needed any more.
+    if [ -d "$builds/win64/wineprefix" ]; then
+        WINEPREFIX=$builds/win64/wineprefix /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    fi
+    return $status
+}
+
+stage_win32() {
+    configure_and_build "$builds/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
+}
+
+# ---------------------------------------------------------------------------------------------
+total_start=$(date +%s)
+if ! install_missing; then
+    echo "orvel tests: not run (missing packages)"
+    exit 2
+fi
+
+stage native stage_native
+stage asan stage_asan
+stage win64 stage_win64
+stage win32 stage_win32
+
+echo
+echo "==================== timings ===================="
+for line in "${timings[@]}"; do
+    echo "$line"
+done
+echo "total: $(($(date +%s) - total_start)) s"
+
+failed=0
+parts=()
+for name in "${order[@]}"; do
+    status=${result[$name]}
+    label=$name
+    [ "$name" = win32 ] && label="win32 build"
+    if [ "$status" = ok ]; then
+        parts+=("$label ok")
+    else
+        parts+=("$label FAILED ($status)")
+        failed=1
+    fi
+done
+summary=$(printf '%s, ' "${parts[@]}")
+echo "orvel tests: ${summary%, }"
+exit $failed
