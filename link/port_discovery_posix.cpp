@@ -83,12 +83,20 @@ std::string lowered(std::string text) {
     return text;
 }
 
-// The USB device above a terminal: the nearest directory with an idVendor attribute.
-bool usb_device_of(const fs::path& tty_dir, fs::path& device) {
+// The USB device above a terminal: the nearest directory with an idVendor attribute, looked for
+// only inside the sysfs tree.
+bool usb_device_of(const fs::path& root, const fs::path& tty_dir, fs::path& device) {
     std::error_code ec;
+    fs::path top = fs::canonical(root, ec);
+    if (ec)
+        return false;
     fs::path at = fs::canonical(tty_dir / "device", ec);
-    for (int level = 0; !ec && level <= max_levels_up && at.has_relative_path(); ++level) {
-        if (fs::is_regular_file(at / "idVendor", ec)) {
+    for (int level = 0; !ec && level <= max_levels_up; ++level) {
+        auto rel = at.lexically_relative(top);
+        if (rel.empty() || rel == "." || *rel.begin() == "..")
+            return false;
+        std::error_code missing;
+        if (fs::is_regular_file(at / "idVendor", missing)) {
             device = at;
             return true;
         }
@@ -110,7 +118,7 @@ bool findUsbPortsInSysfs(const char* sysfs_root, str& list) {
     bool added = false;
     for (const terminal& t : terminals(root, {"ttyACM", "ttyUSB"})) {
         fs::path device;
-        if (!usb_device_of(root / "class" / "tty" / t.name, device))
+        if (!usb_device_of(root, root / "class" / "tty" / t.name, device))
             continue;
         std::string maker = attribute(device / "manufacturer");
         std::string product = attribute(device / "product");
