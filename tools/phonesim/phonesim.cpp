@@ -1,0 +1,142 @@
+#include "tools/phonesim/phonesim.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <thread>
+
+#include "tools/phonesim/output.h"
+#include "tools/phonesim/pty_port.h"
+#include "tools/phonesim/session.h"
+
+namespace phonesim {
+
+namespace {
+
+// A frame that stops arriving for this long is dropped.
+constexpr int frame_timeout_ms = 1000;
+
+} // namespace
+
+struct Phone::Impl {
+    Options options;
+    SharedState shared;
+    PtyPort pty;
+    UniqueFd wake_read;
+    UniqueFd wake_write;
+    std::thread thread;
+    std::atomic<bool> running{false};
+
+    void run();
+};
+
+void Phone::Impl::run() {
+    Session session(options, shared);
+    Output output(pty.master(), wake_read.get());
+    bool closed = false; // the terminal end is not open on the PC side
+    std::uint8_t input[4096];
+    std::vector<std::uint8_t> out;
+    for (;;) {
+        pollfd fds[2] = {{wake_read.get(), POLLIN, 0},
+                         {closed ? pty.watch() : pty.master(), POLLIN, 0}};
+        const int timeout = !closed && session.inside_frame() ? frame_timeout_ms : -1;
+        const int ready = poll(fds, 2, timeout);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || fds[0].revents)
+            return;
+        if (ready == 0) {
+            session.reset();
+            continue;
+        }
+        if (closed) {
+            // Opened again: look at the master end once more.
+            pty.drain_watch();
+            closed = false;
+            continue;
+        }
+        const ssize_t got = ::read(pty.master(), input, sizeof input);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (got <= 0) {
+            // EIO: the PC side closed the line. Wait for the next open.
+            session.reset();
+            closed = true;
+            continue;
+        }
+        out.clear();
+        session.receive(input, static_cast<std::size_t>(got), out);
+        if (out.empty())
+            continue;
+        Faults faults;
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            faults = shared.faults;
+        }
+        if (!output.send(out.data(), out.size(), options.baud, faults.slow_ms)) {
+            pollfd wake{wake_read.get(), POLLIN, 0};
+            if (poll(&wake, 1, 0) > 0)
+                return;
+            session.reset();
+            closed = true;
+        }
+    }
+}
+
+Phone::Phone() : impl_(std::make_unique<Impl>()) {}
+
+Phone::~Phone() {
+    stop();
+}
+
+std::string Phone::start(const Options& options) {
+    if (impl_->running)
+        return {};
+    impl_ = std::make_unique<Impl>();
+    impl_->options = options;
+    impl_->shared.faults = options.faults;
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0)
+        return {};
+    impl_->wake_read.reset(pipe_fds[0]);
+    impl_->wake_write.reset(pipe_fds[1]);
+    if (!impl_->pty.open())
+        return {};
+    impl_->running = true;
+    impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
+    return impl_->pty.path();
+}
+
+void Phone::stop() {
+    if (!impl_->running)
+        return;
+    const char byte = 0;
+    while (::write(impl_->wake_write.get(), &byte, 1) < 0 && errno == EINTR) {
+    }
+    impl_->thread.join();
+    impl_->running = false;
+    impl_->pty.close(); // the PC side sees the line hang up; the counters stay readable
+}
+
+bool Phone::running() const {
+    return impl_->running;
+}
+
+std::string Phone::device_path() const {
+    return impl_->running ? impl_->pty.path() : std::string();
+}
+
+void Phone::set_faults(const Faults& faults) {
+    std::lock_guard<std::mutex> lock(impl_->shared.mutex);
+    impl_->shared.faults = faults;
+}
+
+Counters Phone::counters() const {
+    std::lock_guard<std::mutex> lock(impl_->shared.mutex);
+    return impl_->shared.counters;
+}
+
+} // namespace phonesim

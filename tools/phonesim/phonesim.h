@@ -1,0 +1,73 @@
+#pragma once
+// The phone simulator: a stand-in phone behind a pseudo-terminal. It answers AT command lines and
+// the framed file-transfer requests, serving a folder of this machine as the phone's file system.
+// Run it in-process on a thread with `phonesim::Phone`, or as the program `orvel-phonesim`.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace phonesim {
+
+// Faults the phone can be told to show. Counts n are 1-based; 0 switches the fault off.
+struct Faults {
+    bool noise = false;    // junk bytes (never 0x7F) before every reply frame
+    unsigned badcrc = 0;   // the n-th reply frame carries a wrong CRC
+    unsigned lost = 0;     // the n-th reply frame is never sent
+    bool ack = false;      // an acknowledgement frame goes before every reply frame
+    unsigned silent = 0;   // from the n-th request on (AT lines and frames) nothing answers
+    unsigned slow_ms = 0;  // a gap of this many milliseconds after every byte sent
+    unsigned oversize = 0; // the n-th reply frame has a length field of 0xFFFF
+    unsigned bigdir = 0;   // a read-only folder "/big" of this many generated files
+    bool hostile = false;  // every listing also holds entries with unsafe names
+};
+
+// Applies one fault word ("noise", "badcrc=3", "slow=20", ...) to `faults`. False when the word is
+// unknown or its number is missing or malformed.
+bool parse_fault(const std::string& word, Faults& faults);
+
+struct Options {
+    std::string root;  // the folder served as the phone's file system
+    unsigned baud = 0; // paces the phone's output at 10 bits per byte; 0 = as fast as possible
+    Faults faults;
+};
+
+struct Counters {
+    std::uint64_t requests = 0;     // AT lines and request frames (acknowledgements not counted)
+    std::uint64_t at_lines = 0;     // AT command lines
+    std::uint64_t frames = 0;       // well-formed request frames
+    std::uint64_t acks = 0;         // acknowledgement frames received
+    std::uint64_t bad_frames = 0;   // frames dropped: wrong CRC, length, type or end byte
+    std::uint64_t replies = 0;      // reply frames produced (including lost ones)
+    std::uint32_t open_handles = 0; // file and directory handles currently open
+    std::vector<std::uint8_t> last_request; // the last request: whole frame, or AT line without CR
+    std::vector<std::uint16_t> codes;       // command codes of all request frames, in order
+};
+
+// One simulated phone on its own thread. Not copyable; stop() or destruction ends it.
+class Phone {
+public:
+    Phone();
+    ~Phone();
+    Phone(const Phone&) = delete;
+    Phone& operator=(const Phone&) = delete;
+
+    // Opens a pseudo-terminal and starts serving. Returns the device path of the terminal end
+    // (such as /dev/pts/7) or an empty text when the phone could not start (or already runs).
+    std::string start(const Options& options);
+    void stop();
+    bool running() const;
+    std::string device_path() const;
+
+    // Replaces the faults from now on (counts keep referring to the totals since start).
+    void set_faults(const Faults& faults);
+    Counters counters() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace phonesim

@@ -1,0 +1,115 @@
+#include "tools/phonesim/session.h"
+
+namespace phonesim {
+
+namespace {
+
+constexpr std::size_t max_line = 1024;
+
+// Junk that a real line picks up; never holds the start byte 0x7F.
+std::vector<std::uint8_t> noise_bytes(std::uint64_t reply) {
+    static const std::uint8_t junk[] = {0x00, 0x0D, 0x0A, 0x42, 0x7E, 0xFF, 0x13, 0x80, 0x01};
+    return std::vector<std::uint8_t>(junk, junk + 1 + reply % sizeof junk);
+}
+
+} // namespace
+
+Session::Session(const Options& options, SharedState& shared)
+    : shared_(shared), fs_(options.root, options.faults.bigdir, options.faults.hostile),
+      files_(fs_) {}
+
+void Session::reset() {
+    in_frame_ = false;
+    line_.clear();
+}
+
+void Session::receive(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t byte = data[i];
+        if (in_frame_) {
+            if (reader_.feed(byte) != FrameReader::State::collecting) {
+                in_frame_ = false;
+                take_frame(out);
+            }
+        } else if (byte == frame_start) {
+            reader_.begin();
+            in_frame_ = true;
+            line_.clear();
+        } else if (byte == '\r' || byte == '\n') {
+            take_line(out);
+            line_.clear();
+        } else if (line_.size() < max_line) {
+            line_ += static_cast<char>(byte);
+        }
+    }
+}
+
+bool Session::count_request(const std::vector<std::uint8_t>& bytes, bool frame,
+                            std::uint16_t code) {
+    std::lock_guard<std::mutex> lock(shared_.mutex);
+    Counters& c = shared_.counters;
+    ++c.requests;
+    if (frame) {
+        ++c.frames;
+        c.codes.push_back(code);
+    } else {
+        ++c.at_lines;
+    }
+    c.last_request = bytes;
+    return shared_.faults.silent == 0 || c.requests < shared_.faults.silent;
+}
+
+void Session::take_line(std::vector<std::uint8_t>& out) {
+    // Only lines that start with "AT" are commands; anything else on the line is ignored.
+    const std::size_t start = line_.find_first_not_of(" \t");
+    if (start == std::string::npos || line_.size() < start + 2 ||
+        (line_[start] != 'A' && line_[start] != 'a') ||
+        (line_[start + 1] != 'T' && line_[start + 1] != 't'))
+        return;
+    if (!count_request(std::vector<std::uint8_t>(line_.begin(), line_.end()), false, 0))
+        return;
+    const std::string answer = at_.answer(line_);
+    out.insert(out.end(), answer.begin(), answer.end());
+}
+
+void Session::take_frame(std::vector<std::uint8_t>& out) {
+    const FrameReader::State state = reader_.state();
+    if (state == FrameReader::State::ack || state == FrameReader::State::bad) {
+        std::lock_guard<std::mutex> lock(shared_.mutex);
+        ++(state == FrameReader::State::ack ? shared_.counters.acks : shared_.counters.bad_frames);
+        return;
+    }
+    const std::vector<std::uint8_t> request = reader_.payload();
+    if (!count_request(reader_.bytes(), true, get_u16(request.data())))
+        return;
+    Faults faults;
+    {
+        std::lock_guard<std::mutex> lock(shared_.mutex);
+        faults = shared_.faults;
+    }
+    fs_.set_extras(faults.bigdir, faults.hostile);
+    std::vector<std::uint8_t> frame = build_frame(files_.answer(request));
+    std::uint64_t number = 0;
+    {
+        std::lock_guard<std::mutex> lock(shared_.mutex);
+        number = ++shared_.counters.replies;
+        shared_.counters.open_handles = fs_.open_handles();
+    }
+    if (number == faults.lost)
+        return;
+    if (number == faults.badcrc)
+        frame[frame.size() - 3] ^= 0x5A;
+    if (number == faults.oversize)
+        frame[1] = frame[2] = 0xFF;
+    if (faults.noise) {
+        const std::vector<std::uint8_t> junk = noise_bytes(number);
+        out.insert(out.end(), junk.begin(), junk.end());
+    }
+    if (faults.ack) {
+        const std::vector<std::uint8_t> ack = ack_frame();
+        out.insert(out.end(), ack.begin(), ack.end());
+    }
+    out.insert(out.end(), frame.begin(), frame.end());
+}
+
+} // namespace phonesim

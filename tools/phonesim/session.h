@@ -1,0 +1,50 @@
+#pragma once
+// The phone's side of one serial line: received bytes become AT answers and reply frames, with the
+// configured faults applied. Knows nothing of the terminal it runs on.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tools/phonesim/at_service.h"
+#include "tools/phonesim/file_service.h"
+#include "tools/phonesim/frame.h"
+#include "tools/phonesim/phone_fs.h"
+#include "tools/phonesim/phonesim.h"
+
+namespace phonesim {
+
+// Counters and faults, shared between the phone's thread and its owner.
+struct SharedState {
+    mutable std::mutex mutex;
+    Counters counters;
+    Faults faults;
+};
+
+class Session {
+public:
+    Session(const Options& options, SharedState& shared);
+
+    // Takes received bytes and appends what the phone sends back to `out`.
+    void receive(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
+    // Drops partly received input (the line was closed, or a frame stopped arriving).
+    void reset();
+    bool inside_frame() const { return in_frame_; }
+
+private:
+    void take_frame(std::vector<std::uint8_t>& out);
+    void take_line(std::vector<std::uint8_t>& out);
+    // Counts a request; false when the phone has fallen silent.
+    bool count_request(const std::vector<std::uint8_t>& bytes, bool frame, std::uint16_t code);
+
+    SharedState& shared_;
+    PhoneFs fs_;
+    FileService files_;
+    AtService at_;
+    FrameReader reader_;
+    bool in_frame_ = false;
+    std::string line_;
+};
+
+} // namespace phonesim
