@@ -20,6 +20,14 @@ bool has_drive_prefix(const str& s) {
     return ((d >= u'A' && d <= u'Z') || (d >= u'a' && d <= u'z')) && s[1] == u':' && is_sep(s[2]);
 }
 
+void to_slashes(str& path) {
+    char16_t* p = path.buffer();
+    for (int i = 0; i < path.length(); ++i)
+        if (p[i] == u'\\')
+            p[i] = u'/';
+    path.sync_from_wide();
+}
+
 } // namespace
 
 void normalise_dir(str& path) {
@@ -37,11 +45,7 @@ void normalise_dir(str& path) {
             path = std::move(cwd);
         }
     }
-    char16_t* p = path.buffer();
-    for (int i = 0; i < path.length(); ++i)
-        if (p[i] == u'\\')
-            p[i] = u'/';
-    path.sync_from_wide();
+    to_slashes(path);
     if (path.empty() || !is_sep(path[path.length() - 1]))
         path.append(u'/');
 }
@@ -72,13 +76,16 @@ str dir_of(const str& path) {
     return dir;
 }
 
-bool make_dir_chain(const str& path) {
-    if (path.empty())
+bool make_dir_chain(const str& given) {
+    if (given.empty())
         return false;
+    // Both separators count; "/" is understood by every platform.
+    str path(given);
+    to_slashes(path);
     // Only a real drive prefix ("C:/") is skipped; any other first component is created.
     const int start = has_drive_prefix(path) ? 3 : 1;
     for (int i = start; i < path.length(); ++i) {
-        if (!is_sep(path[i]) || is_sep(path[i - 1]))
+        if (path[i] != u'/' || path[i - 1] == u'/')
             continue;
         const str prefix(path.substr(0, i));
         if (!paths_sys::is_dir(prefix) && !paths_sys::make_dir(prefix))
