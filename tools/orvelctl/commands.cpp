@@ -1,0 +1,156 @@
+// ports, info, ls, rm and mkdir.
+
+#include "tools/orvelctl/commands.h"
+
+#include <array>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "core/vobject.h"
+#include "tools/orvelctl/listing.h"
+#include "tools/orvelctl/ports.h"
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "orvelctl: %s\n", message.c_str());
+    return exit_failed;
+}
+
+str phone_parent(const str& path) {
+    const int cut = path.find_last_of(u"/\\");
+    if (cut <= 0)
+        return str(u"/");
+    return str(path.substr(0, cut));
+}
+
+str phone_name(const str& path) {
+    const int cut = path.find_last_of(u"/\\");
+    return str(path.substr(cut + 1));
+}
+
+namespace {
+// A phone path as the user wrote it (the bytes the phone gets).
+std::string shown(const str& phonePath) {
+    return phonePath.narrow();
+}
+
+void write_line(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+// The seven identity questions of the Devices view, in its order.
+struct question {
+    const char16_t* label;
+    const char16_t* command;
+};
+constexpr std::array<question, 7> identity = {{
+    {u"Manufacturer:", u"AT+CGMI\r"},
+    {u"Modell:", u"AT+CGMM\r"},
+    {u"Serial Number:", u"AT+CGSN\r"},
+    {u"Product Name:", u"AT+PRODUCTCODE?\r"},
+    {u"Firmware:", u"AT+SWVER?\r"},
+    {u"Battery Charge:", u"AT+CBC\r"},
+    {u"Phone number:", u"AT+CNUM\r"},
+}};
+
+// Collects "InfoCommand" rows as the Devices view shows them: the label glued to the answer.
+class row_collector : public vObject {
+public:
+    explicit row_collector(SamsungComm& link) {
+        connect(static_cast<vObject*>(&link), u"InfoCommand", this, &row_collector::row);
+    }
+    std::vector<std::string> rows() {
+        std::lock_guard<std::mutex> g(m_);
+        return rows_;
+    }
+
+private:
+    void row(const char16_t* label, const char16_t* answer) {
+        str text(label ? label : u"");
+        text.append(answer ? answer : u"");
+        std::string line = text.narrow();
+        // An answer of several lines stays on one output line.
+        for (char& c : line)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        std::lock_guard<std::mutex> g(m_);
+        rows_.push_back(std::move(line));
+    }
+
+    std::mutex m_;
+    std::vector<std::string> rows_;
+};
+} // namespace
+
+int cmd_ports() {
+    for (const port_record& r : discovered_ports())
+        write_line(r.name.to_utf8() + "\t" + r.port.to_utf8());
+    return exit_ok;
+}
+
+int cmd_info(ctl_session& s) {
+    row_collector collector(s.link());
+    std::array<job_result, identity.size()> results;
+    for (std::size_t i = 0; i < identity.size(); ++i)
+        s.link().addJob(
+            new tracked<InfoCommand>(results[i], str(identity[i].command), str(identity[i].label)));
+    for (job_result& r : results)
+        r.gone.wait();
+    for (const std::string& row : collector.rows())
+        write_line(row);
+    for (std::size_t i = 0; i < identity.size(); ++i) {
+        if (!results[i].ok) {
+            std::string command = str(identity[i].command).narrow();
+            command.pop_back(); // the "\r"
+            return fail("the phone did not answer " + command);
+        }
+    }
+    return exit_ok;
+}
+
+int cmd_ls(ctl_session& s, const str& dir) {
+    const phone_listing listing = list_phone_dir(s, dir);
+    for (const phone_entry& e : listing.entries) {
+        if (e.name == u"." || e.name == u"..")
+            continue;
+        write_line(std::string(e.isDirectory() ? "d" : "-") + "\t" + std::to_string(e.size) + "\t" +
+                   e.name.narrow());
+    }
+    if (listing.ok)
+        return exit_ok;
+    std::fflush(stdout);
+    if (listing.entries.size() >= SamsungProtocol::max_entries)
+        return fail("the listing of " + shown(dir) + " stops at " +
+                    std::to_string(SamsungProtocol::max_entries) + " entries");
+    return fail(s.phoneFailure("list " + shown(dir)));
+}
+
+int cmd_rm(ctl_session& s, const str& phoneFile) {
+    // The phone's reply to a delete carries no status, so look before and after.
+    const phone_listing before = list_phone_dir(s, phone_parent(phoneFile));
+    if (before.ok && !before.find(phone_name(phoneFile)))
+        return fail("no such file on the phone: " + shown(phoneFile));
+    if (!s.run<DeleteFileCommand>(phoneFile))
+        return fail(s.phoneFailure("delete " + shown(phoneFile)));
+    const phone_listing after = list_phone_dir(s, phone_parent(phoneFile));
+    if (after.ok && after.find(phone_name(phoneFile)))
+        return fail("the phone refused to delete " + shown(phoneFile));
+    return exit_ok;
+}
+
+int cmd_mkdir(ctl_session& s, const str& phoneDir) {
+    str dir(phoneDir);
+    while (dir.length() > 1 && (dir[dir.length() - 1] == u'/' || dir[dir.length() - 1] == u'\\'))
+        dir.erase(dir.length() - 1);
+    if (!s.run<MakeDirCommand>(phoneDir))
+        return fail(s.phoneFailure("make folder " + shown(phoneDir)));
+    // The reply carries no status either: look for the new folder.
+    const phone_listing after = list_phone_dir(s, phone_parent(dir));
+    if (after.ok) {
+        const phone_entry* e = after.find(phone_name(dir));
+        if (!e || !e->isDirectory())
+            return fail("the phone refused to make folder " + shown(dir));
+    }
+    return exit_ok;
+}

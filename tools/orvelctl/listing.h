@@ -1,0 +1,25 @@
+#pragma once
+// Listing a phone folder through BrowseCommand, for ls and for checking what an operation left.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/str.h"
+#include "tools/orvelctl/session.h"
+
+struct phone_entry {
+    str name;
+    std::uint32_t attributes = 0;
+    std::uint32_t size = 0;
+    bool isDirectory() const { return (attributes & 0x200) != 0; }
+};
+
+struct phone_listing {
+    bool ok = false; // the listing was complete
+    std::vector<phone_entry> entries;
+
+    // The entry of that name (exact, else ignoring letter case), or null.
+    const phone_entry* find(const str& name) const;
+};
+
+phone_listing list_phone_dir(ctl_session& s, const str& dir);

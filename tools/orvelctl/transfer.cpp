@@ -1,0 +1,175 @@
+// get, put, pull and cat: the commands that move file contents.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <system_error>
+
+#include "core/stream.h"
+#include "core/vobject.h"
+#include "tools/orvelctl/commands.h"
+#include "tools/orvelctl/listing.h"
+#include "tools/orvelctl/platform.h"
+#include "tools/orvelctl/progress.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path fs_path(const str& name) {
+    return fs::path(std::u16string(name.c_str(), name.length()));
+}
+
+std::string shown_pc(const str& name) {
+    return name.to_utf8();
+}
+std::string shown(const str& phonePath) {
+    return phonePath.narrow();
+}
+
+// Whether a new file can be made in the folder (the transfer writes a temporary file there).
+bool folder_writable(const fs::path& folder) {
+    const fs::path dir = folder.empty() ? fs::path(".") : folder;
+    for (int i = 0; i < 100; ++i) {
+        const fs::path probe = dir / ("orvelctl-check-" + std::to_string(i) + ".tmp");
+        const str name = str::from_utf8(reinterpret_cast<const char*>(probe.u8string().c_str()));
+        file f(nullptr, create_new);
+        if (f.open(name.c_str())) {
+            f.close();
+            std::error_code ec;
+            fs::remove(probe, ec);
+            return true;
+        }
+        std::error_code ec;
+        if (!fs::exists(probe, ec))
+            return false; // not there and not creatable
+    }
+    return false;
+}
+
+// Reasons a PC file cannot be written as a transfer target; empty when it can be tried.
+std::string target_problem(const str& pcFile) {
+    std::error_code ec;
+    const fs::path path = fs_path(pcFile);
+    if (fs::is_directory(path, ec))
+        return "cannot write PC file " + shown_pc(pcFile) + ": it is a folder";
+    const fs::path folder = path.parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, ec))
+        return "cannot write PC file " + shown_pc(pcFile) + ": its folder does not exist";
+    return {};
+}
+
+// Copies the bytes of a "ReadBufCommand" stream during the handler call.
+class buffer_copy : public vObject {
+public:
+    explicit buffer_copy(SamsungComm& link) {
+        connect(static_cast<vObject*>(&link), u"ReadBufCommand", this, &buffer_copy::received);
+    }
+    std::string bytes() {
+        std::lock_guard<std::mutex> g(m_);
+        return bytes_;
+    }
+
+private:
+    void received(const char16_t*, buf* contents) {
+        std::lock_guard<std::mutex> g(m_);
+        if (contents && contents->data())
+            bytes_.assign(reinterpret_cast<const char*>(contents->data()), contents->size());
+    }
+
+    std::mutex m_;
+    std::string bytes_;
+};
+} // namespace
+
+int cmd_get(ctl_session& s, const str& phoneFile, const str& pcFile) {
+    const std::string problem = target_problem(pcFile);
+    if (!problem.empty())
+        return fail(problem);
+    const bool show = stderr_is_terminal();
+    std::uint32_t size = 0;
+    if (show) {
+        // The listed size makes the percentage; without it only bytes are shown.
+        const phone_listing parent = list_phone_dir(s, phone_parent(phoneFile));
+        if (const phone_entry* e = parent.find(phone_name(phoneFile)))
+            size = e->size;
+    }
+    bool ok;
+    {
+        progress_line progress(s.link(), show, size);
+        ok = s.run<ReadFileCommand>(phoneFile, pcFile, size);
+    }
+    if (ok)
+        return exit_ok;
+    if (!folder_writable(fs_path(pcFile).parent_path()))
+        return fail("cannot write PC file " + shown_pc(pcFile));
+    return fail(s.phoneFailure("send " + shown(phoneFile)));
+}
+
+int cmd_put(ctl_session& s, const str& pcFile, const str& phoneFile) {
+    std::error_code ec;
+    const fs::path path = fs_path(pcFile);
+    if (!fs::exists(path, ec))
+        return fail("cannot read PC file " + shown_pc(pcFile) + ": no such file");
+    if (fs::is_directory(path, ec))
+        return fail("cannot read PC file " + shown_pc(pcFile) + ": it is a folder");
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || !fs::is_regular_file(path, ec) || !std::ifstream(path, std::ios::binary))
+        return fail("cannot read PC file " + shown_pc(pcFile));
+    bool ok;
+    {
+        progress_line progress(s.link(), stderr_is_terminal(), size);
+        ok = s.run<WriteFileCommand>(pcFile, phoneFile);
+    }
+    if (!ok)
+        return fail(s.phoneFailure("receive " + shown(phoneFile)));
+    // The phone's write replies carry no status: check that the file arrived whole.
+    const phone_listing after = list_phone_dir(s, phone_parent(phoneFile));
+    if (after.ok) {
+        const phone_entry* e = after.find(phone_name(phoneFile));
+        if (!e || e->isDirectory() || e->size != static_cast<std::uint32_t>(size))
+            return fail("the phone refused to keep " + shown(phoneFile));
+    }
+    return exit_ok;
+}
+
+int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
+    std::error_code ec;
+    const fs::path path = fs_path(pcDir);
+    if (fs::exists(path, ec) && !fs::is_directory(path, ec))
+        return fail("cannot write PC folder " + shown_pc(pcDir) + ": it is a file");
+    job_result result;
+    unsigned failures = 0, skipped = 0;
+    auto* job = new tracked<ReadDirCommand>(result, phoneDir, pcDir);
+    job->after = [&](ReadDirCommand& done) {
+        failures = done.failures();
+        skipped = done.skipped();
+    };
+    bool ok;
+    {
+        progress_line progress(s.link(), stderr_is_terminal());
+        ok = s.run(job, result);
+    }
+    if (ok)
+        return exit_ok;
+    if (!fs::is_directory(path, ec) || !folder_writable(path))
+        return fail("cannot write PC folder " + shown_pc(pcDir));
+    if (failures != 0)
+        return fail(s.phoneFailure("send " + shown(phoneDir) + " (" + std::to_string(failures) +
+                                   " of its listings or files failed)"));
+    return fail("skipped " + std::to_string(skipped) + " entries of " + shown(phoneDir) +
+                " whose names are no PC file names or that lie too deep");
+}
+
+int cmd_cat(ctl_session& s, const str& phoneFile) {
+    buffer_copy copy(s.link());
+    if (!s.run<ReadBufCommand>(phoneFile))
+        return fail(s.phoneFailure("send " + shown(phoneFile)));
+    binary_stdout();
+    const std::string bytes = copy.bytes();
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0)
+        return fail("cannot write to standard output");
+    return exit_ok;
+}
