@@ -1,0 +1,5 @@
+#include "tests/support/phone_folder.h"
+
+std::string host_unix_path(const std::filesystem::path& path) {
+    return path.string();
+}
