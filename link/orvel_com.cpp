@@ -22,6 +22,14 @@ bool is_echo(const str& line) {
 
 bool OrvelCom::sendAT(const str& command, str& reply) {
     reply.clear();
+    // A late answer to an earlier command must not pass for this one's.
+    std::uint8_t stale[64];
+    for (int round = 0; round < 64; ++round) {
+        std::uint32_t waiting = bytesWaiting(), got = 0;
+        if (waiting == 0 ||
+            !readBytes(stale, waiting < sizeof stale ? waiting : sizeof stale, &got))
+            break;
+    }
     std::uint32_t count = static_cast<std::uint32_t>(command.length());
     std::uint32_t sent = 0;
     if (!writeBytes(command.narrow(), count, &sent) || sent != count)
