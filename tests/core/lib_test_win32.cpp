@@ -30,16 +30,32 @@ TEST(LibWin32, OrdinalsArePassedOnAndLargeOnesRefused) {
     EXPECT_EQ(l.symbol(lib::ordinal(0x3ffff)), nullptr);
 }
 
-TEST(LibWin32, OwnedLibraryIsReleasedAndAttachFindsModule) {
+// Exported from the test program so that attach() to it can be checked by a name lookup.
+extern "C" __declspec(dllexport) int orvel_lib_probe() {
+    return 42;
+}
+
+TEST(LibWin32, AttachFindsTheModuleOfAnAddress) {
+    static int marker = 0;
+    lib attached;
+    ASSERT_TRUE(attached.attach(&marker));
+    auto probe = reinterpret_cast<int (*)()>(attached.symbol(u"orvel_lib_probe"));
+    ASSERT_EQ(probe, &orvel_lib_probe);
+    EXPECT_EQ(probe(), 42);
+    attached.unload();
+    EXPECT_EQ(attached.symbol(u"orvel_lib_probe"), nullptr);
+}
+
+TEST(LibWin32, OwnedLibraryIsReleasedAttachedIsNot) {
     lib l;
     ASSERT_TRUE(l.load(u"msimg32.dll", false));
     void* blend = l.symbol(u"AlphaBlend");
     EXPECT_NE(blend, nullptr);
     lib attached;
     ASSERT_TRUE(attached.attach(blend));
-    EXPECT_EQ(attached.symbol(u"AlphaBlend"), blend);
     attached.unload();
     EXPECT_NE(GetModuleHandleW(L"msimg32.dll"), nullptr); // attach does not own it
     l.unload();
     EXPECT_FALSE(l.is_loaded());
+    EXPECT_EQ(l.symbol(u"AlphaBlend"), nullptr);
 }
