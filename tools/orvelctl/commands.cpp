@@ -128,29 +128,30 @@ int cmd_ls(ctl_session& s, const str& dir) {
 
 int cmd_rm(ctl_session& s, const str& phoneFile) {
     // The phone's reply to a delete carries no status, so look before and after.
-    const phone_listing before = list_phone_dir(s, phone_parent(phoneFile));
-    if (before.ok && !before.find(phone_name(phoneFile)))
+    const str parent = phone_parent(phoneFile);
+    const phone_listing before = list_phone_dir(s, parent);
+    if (!before.ok)
+        return fail(s.phoneFailure("list " + shown(parent)));
+    const phone_entry* e = before.find(phone_name(phoneFile));
+    if (!e)
         return fail("no such file on the phone: " + shown(phoneFile));
+    if (e->isDirectory())
+        return fail("not a file: " + shown(phoneFile));
     if (!s.run<DeleteFileCommand>(phoneFile))
         return fail(s.phoneFailure("delete " + shown(phoneFile)));
-    const phone_listing after = list_phone_dir(s, phone_parent(phoneFile));
-    if (after.ok && after.find(phone_name(phoneFile)))
+    const phone_listing after = list_phone_dir(s, parent);
+    if (!after.ok)
+        return fail(s.phoneFailure("list " + shown(parent)));
+    if (after.find(phone_name(phoneFile)))
         return fail("the phone refused to delete " + shown(phoneFile));
     return exit_ok;
 }
 
 int cmd_mkdir(ctl_session& s, const str& phoneDir) {
-    str dir(phoneDir);
-    while (dir.length() > 1 && (dir[dir.length() - 1] == u'/' || dir[dir.length() - 1] == u'\\'))
-        dir.erase(dir.length() - 1);
     if (!s.run<MakeDirCommand>(phoneDir))
         return fail(s.phoneFailure("make folder " + shown(phoneDir)));
-    // The reply carries no status either: look for the new folder.
-    const phone_listing after = list_phone_dir(s, phone_parent(dir));
-    if (after.ok) {
-        const phone_entry* e = after.find(phone_name(dir));
-        if (!e || !e->isDirectory())
-            return fail("the phone refused to make folder " + shown(dir));
-    }
+    // The reply carries no status either: the new folder must list.
+    if (!list_phone_dir(s, phoneDir).ok)
+        return fail(s.phoneFailure("make folder " + shown(phoneDir)));
     return exit_ok;
 }

@@ -1,0 +1,92 @@
+#pragma once
+// Runs the orvelctl program against a simulated phone that serves a scratch folder.
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "tests/orvelctl/run_program.h"
+#include "tests/support/phone_folder.h"
+#include "tests/support/sim_process.h"
+
+namespace fs = std::filesystem;
+
+inline std::string utf8(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+inline void write_bytes(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+}
+
+inline std::string read_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string pattern(std::size_t n, unsigned seed = 1) {
+    std::string s(n, '\0');
+    unsigned x = seed;
+    for (auto& c : s) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+inline std::vector<std::string> tree_of(const fs::path& root) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        out.push_back(fs::relative(it->path(), root).generic_string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+inline std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+// A failure report: exit 1, nothing on standard output beyond what is given, one stderr line.
+#define EXPECT_ONE_LINE_FAILURE(r)                                                                 \
+    do {                                                                                           \
+        EXPECT_EQ((r).code, 1);                                                                    \
+        EXPECT_EQ(lines_of((r).err).size(), 1u) << (r).err;                                        \
+        EXPECT_EQ((r).err.rfind("orvelctl: ", 0), 0u) << (r).err;                                  \
+    } while (0)
+
+class CtlTest : public ::testing::Test {
+protected:
+    void startPhone(const std::vector<std::string>& faults = {}) {
+        if (!std::getenv("ORVEL_PHONESIM"))
+            GTEST_SKIP() << "ORVEL_PHONESIM names no simulator program";
+        ASSERT_TRUE(phone_root.ok() && pc_root.ok());
+        ASSERT_TRUE(phone.start(phone_root.simulator_path(), faults));
+    }
+    // orvelctl with the arguments, told to use the phone's port.
+    run_result ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--port", phone.port()});
+        return run_program(ORVEL_ORVELCTL, args);
+    }
+    std::string pc(const std::string& rel) { return utf8(pc_root.file(rel)); }
+
+    phone_folder phone_root{fs::path()};
+    phone_folder pc_root{fs::path()};
+    sim_process phone;
+};
