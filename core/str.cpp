@@ -44,22 +44,29 @@ bool in_set(char16_t ch, const char16_t* set) {
     return false;
 }
 
-// A private copy of text that lies inside the buffer about to be reallocated.
-class scratch {
+// A private copy of text that lies inside a buffer about to be reallocated.
+template <class C> class scratch {
 public:
-    scratch(const char16_t* text, int n) {
-        copy_ = static_cast<char16_t*>(std::malloc(sizeof(char16_t) * (n + 1)));
+    scratch(const C* text, int n) {
+        if (!text)
+            return;
+        copy_ = static_cast<C*>(std::malloc(sizeof(C) * (n + 1)));
         if (copy_)
-            std::memcpy(copy_, text, sizeof(char16_t) * n);
+            std::memcpy(copy_, text, sizeof(C) * n);
     }
     scratch(const scratch&) = delete;
     scratch& operator=(const scratch&) = delete;
     ~scratch() { std::free(copy_); }
-    const char16_t* get() const { return copy_; }
+    const C* get() const { return copy_; }
 
 private:
-    char16_t* copy_ = nullptr;
+    C* copy_ = nullptr;
 };
+
+template <class C> bool points_into(const C* p, const C* buffer, int size) {
+    return buffer && std::greater_equal<const C*>()(p, buffer) &&
+           std::less<const C*>()(p, buffer + size);
+}
 
 } // namespace
 
@@ -117,7 +124,8 @@ str::str(const char16_t* text, int min_capacity, unsigned flags) {
         cap = min_text_capacity;
     init(cap, flags);
     if (owns_buffer()) {
-        std::memcpy(text_, text, sizeof(char16_t) * n);
+        if (n > 0)
+            std::memcpy(text_, text, sizeof(char16_t) * n);
         set_length(n);
     }
 }
@@ -138,7 +146,8 @@ str::str(text_view view) {
     int n = bounded_length(view.ptr, view.len);
     init(n + 1 < min_text_capacity ? min_text_capacity : n + 1, str_growable | str_narrow);
     if (owns_buffer()) {
-        std::memcpy(text_, view.ptr, sizeof(char16_t) * n);
+        if (n > 0)
+            std::memcpy(text_, view.ptr, sizeof(char16_t) * n);
         set_length(n);
     }
 }
@@ -264,8 +273,7 @@ void str::assign(const char16_t* text, int count) {
         clear();
         return;
     }
-    if (owns_buffer() && std::greater_equal<const char16_t*>()(text, text_) &&
-        std::less<const char16_t*>()(text, text_ + capacity_)) {
+    if (owns_buffer() && points_into(text, text_, capacity_)) {
         // A slice of this very string: it fits where it is.
         std::memmove(text_, text, sizeof(char16_t) * n);
         set_length(n);
@@ -293,6 +301,14 @@ void str::assign(text_view view) {
 
 void str::assign8(const char* text8, int count) {
     int n = bounded_length8(text8, count);
+    // Bytes from this string's own narrow copy would be freed by a reallocation.
+    bool inside = points_into(text8, static_cast<const char*>(narrow_), capacity_);
+    scratch<char> copy(inside ? text8 : nullptr, n);
+    if (inside) {
+        if (!copy.get())
+            return;
+        text8 = copy.get();
+    }
     n = reserve(n, true);
     if (!owns_buffer())
         return;
@@ -300,7 +316,8 @@ void str::assign8(const char* text8, int count) {
         text_[i] = static_cast<unsigned char>(text8[i]);
     set_length(n);
     if (narrow_) {
-        std::memcpy(narrow_, text8, static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            narrow_[i] = text8[i];
         narrow_[n] = 0;
         flags_ &= ~static_cast<unsigned>(str_stale);
     }
@@ -339,6 +356,13 @@ void str::append8(const char* text8, int count) {
     int n = bounded_length8(text8, count);
     if (n == 0)
         return;
+    bool inside = points_into(text8, static_cast<const char*>(narrow_), capacity_);
+    scratch<char> copy(inside ? text8 : nullptr, n);
+    if (inside) {
+        if (!copy.get())
+            return;
+        text8 = copy.get();
+    }
     int got = reserve(length_ + n);
     if (!owns_buffer() || got <= length_)
         return;
@@ -357,9 +381,8 @@ void str::insert(int pos, const char16_t* text, int count) {
     if (pos > length_)
         pos = length_;
     // Text from inside this buffer would be freed or shifted by the move: copy it first.
-    bool inside = owns_buffer() && std::greater_equal<const char16_t*>()(text, text_) &&
-                  std::less<const char16_t*>()(text, text_ + capacity_);
-    scratch copy(inside ? text : nullptr, inside ? n : 0);
+    bool inside = owns_buffer() && points_into(text, text_, capacity_);
+    scratch<char16_t> copy(inside ? text : nullptr, n);
     if (inside) {
         if (!copy.get())
             return;

@@ -32,14 +32,21 @@ struct text_view {
     text_view(const char16_t* text, int count = str_all);
 };
 
+// Capacities count characters, terminator included. A capacity requested at construction is
+// limited to 65,535; a longer text still gets room for all of it. Growth that would pass about 2^30
+// characters, or whose allocation fails, is refused: the text is cut, never written past the
+// buffer. A moved-from string is empty with capacity 0 and grows again on the next change. The
+// narrow copy is a cache: narrow() is not safe to call from two threads at once on the same string.
 class str {
 public:
+    // Empty; capacity as given, 64 when 0.
     explicit str(int capacity = 0, unsigned flags = str_growable);
+    // Capacity: the larger of length + 1, min_capacity and 8.
     str(const char16_t* text, int min_capacity = 0, unsigned flags = str_growable);
     // Each byte becomes one character (Latin-1); the narrow copy is allocated and current.
     str(const char* text8, int min_capacity = 0, unsigned flags = str_growable);
-    str(text_view view);
-    str(const str& other);
+    str(text_view view);   // growable, narrow copy allocated
+    str(const str& other); // the source's capacity and flags
     str(str&& other) noexcept;
     str& operator=(const str& other);
     str& operator=(str&& other) noexcept;
@@ -50,7 +57,8 @@ public:
     virtual std::size_t footprint() const;
 
     const char16_t* c_str() const { return text_; } // never null for a constructed string
-    char16_t* buffer() { return text_; }            // for direct writes; call sync_from_wide after
+    // For direct writes of up to reserve()'s answer; call sync_from_wide after.
+    char16_t* buffer() { return text_; }
     int length() const { return length_; }
     int capacity() const { return capacity_; }
     bool empty() const { return length_ == 0; }
@@ -66,7 +74,7 @@ public:
 
     void append(const char16_t* text, int count = str_all);
     void append(const str& other, int count = str_all);
-    void append(char16_t ch);
+    void append(char16_t ch); // a 0 character is ignored: it would end the text early
     void append8(char ch);
     void append8(const char* text8, int count = str_all);
     void insert(int pos, const char16_t* text, int count = str_all);
@@ -74,7 +82,8 @@ public:
     void remove_chars(const char16_t* set); // remove every character that occurs in set
     void to_lower();
 
-    // Searches answer a character position, or -1.
+    // Searches answer a character position, or -1. find and find_first_of need a start within
+    // 0..length; find_last_of starts at the last character when start is negative or too large.
     int find(char16_t ch, int start = 0) const;
     int find(const char16_t* sub, int start = 0) const;
     int find_first_of(const char16_t* set, int start = 0) const;
@@ -106,10 +115,12 @@ public:
     void sync_from_wide(); // length = zero-terminated length of the wide buffer; narrow copy stale
     void sync_from_narrow(); // length and text from the 8-bit buffer (byte by byte); narrow current
 
-    // printf-style formatting (the format is ASCII; %s takes an 8-bit text). Replaces the contents.
+    // printf-style formatting (the format is ASCII; %s takes an 8-bit text, widened as Latin-1).
+    // Replaces the contents; the buffer grows to hold the whole result.
     void format(const char16_t* fmt, ...);
 
-    // UTF-8 forms, for file system paths and terminals on POSIX.
+    // UTF-8 forms, for file system paths and terminals on POSIX. Unpaired surrogates are written
+    // as U+FFFD; bytes that are not valid UTF-8 are read as Latin-1 characters, one per byte.
     std::string to_utf8() const;
     static str from_utf8(const char* text, int min_capacity = 0);
 

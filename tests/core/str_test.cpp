@@ -210,6 +210,14 @@ TEST(StrEdit, SelfReferencingEdits) {
     EXPECT_EQ(text(s), u"bcb");
     s = s;
     EXPECT_EQ(text(s), u"bcb");
+
+    // Bytes taken from the string's own narrow copy survive the reallocation it causes.
+    str full(u"1234567", 8, str_growable | str_narrow); // length = capacity - 1
+    full.append8(full.narrow());
+    EXPECT_EQ(text(full), u"12345671234567");
+    str again(u"abcdefg", 8, str_growable | str_narrow);
+    again.assign8(again.narrow() + 1, 3);
+    EXPECT_EQ(text(again), u"bcd");
 }
 
 TEST(StrEdit, Erase) {
