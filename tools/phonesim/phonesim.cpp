@@ -40,21 +40,22 @@ void Phone::Impl::run() {
     std::uint8_t input[4096];
     std::vector<std::uint8_t> out;
     for (;;) {
-        pollfd fds[2] = {{wake_read.get(), POLLIN, 0},
-                         {closed ? pty.watch() : pty.master(), POLLIN, 0}};
+        pollfd fds[3] = {
+            {wake_read.get(), POLLIN, 0}, {pty.watch(), POLLIN, 0}, {pty.master(), POLLIN, 0}};
         const int timeout = !closed && session.inside_frame() ? frame_timeout_ms : -1;
-        const int ready = poll(fds, 2, timeout);
+        const int ready = poll(fds, closed ? 2 : 3, timeout);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0 || fds[0].revents)
             return;
         if (ready == 0) {
-            session.reset();
+            session.reset(); // a frame stopped arriving
             continue;
         }
-        if (closed) {
-            // Opened again: look at the master end once more.
-            pty.drain_watch();
+        if (fds[1].revents) {
+            // Opened or closed: input of a closed session is dropped before the next is read.
+            if (pty.drain_watch())
+                session.reset();
             closed = false;
             continue;
         }
@@ -62,10 +63,14 @@ void Phone::Impl::run() {
         if (got < 0 && (errno == EAGAIN || errno == EINTR))
             continue;
         if (got <= 0) {
-            // EIO: the PC side closed the line. Wait for the next open.
+            // EIO: nobody has the line open. Wait for the next open.
             session.reset();
             closed = true;
             continue;
+        }
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.counters.bytes_received += static_cast<std::uint64_t>(got);
         }
         out.clear();
         session.receive(input, static_cast<std::size_t>(got), out);

@@ -34,13 +34,14 @@ struct Options {
 };
 
 struct Counters {
-    std::uint64_t requests = 0;     // AT lines and request frames (acknowledgements not counted)
-    std::uint64_t at_lines = 0;     // AT command lines
-    std::uint64_t frames = 0;       // well-formed request frames
-    std::uint64_t acks = 0;         // acknowledgement frames received
-    std::uint64_t bad_frames = 0;   // frames dropped: wrong CRC, length, type or end byte
-    std::uint64_t replies = 0;      // reply frames produced (including lost ones)
-    std::uint32_t open_handles = 0; // file and directory handles currently open
+    std::uint64_t bytes_received = 0; // every byte the PC side sent
+    std::uint64_t requests = 0;       // AT lines and request frames (acknowledgements not counted)
+    std::uint64_t at_lines = 0;       // AT command lines
+    std::uint64_t frames = 0;         // well-formed request frames
+    std::uint64_t acks = 0;           // acknowledgement frames received
+    std::uint64_t bad_frames = 0;     // frames dropped: wrong CRC, length, type or end byte
+    std::uint64_t replies = 0;        // reply frames produced (including lost ones)
+    std::uint32_t open_handles = 0;   // file and directory handles currently open
     std::vector<std::uint8_t> last_request; // the last request: whole frame, or AT line without CR
     std::vector<std::uint16_t> codes;       // command codes of all request frames, in order
 };

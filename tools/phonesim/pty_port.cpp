@@ -22,7 +22,7 @@ bool PtyPort::open() {
     fcntl(master, F_SETFD, FD_CLOEXEC);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     watch_.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (!watch_.valid() || inotify_add_watch(watch_.get(), name, IN_OPEN) < 0) {
+    if (!watch_.valid() || inotify_add_watch(watch_.get(), name, IN_OPEN | IN_CLOSE) < 0) {
         master_.reset();
         watch_.reset();
         return false;
@@ -36,10 +36,18 @@ void PtyPort::close() {
     watch_.reset();
 }
 
-void PtyPort::drain_watch() {
-    char events[4096];
-    while (::read(watch_.get(), events, sizeof events) > 0) {
+bool PtyPort::drain_watch() {
+    alignas(inotify_event) char events[4096];
+    bool closed = false;
+    ssize_t size = 0;
+    while ((size = ::read(watch_.get(), events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= size;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            closed = closed || (event->mask & IN_CLOSE) != 0;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
     }
+    return closed;
 }
 
 } // namespace phonesim
