@@ -5,7 +5,7 @@
 //
 //     sim_process phone;
 //     ASSERT_TRUE(phone.start(folder.simulator_path(), {"lost=3", "noise"}));
-//     com.openPort(str::from_utf8(phone.port()));
+//     com.openPort(str::from_utf8(phone.port().c_str()));
 
 #include <string>
 #include <vector>
