@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "core/stream.h"
@@ -180,6 +183,51 @@ TEST(IniFile, ReadsFromADiskFile) {
         EXPECT_EQ(dump(ini), u"Net{SSID=Home}");
     }
     std::remove(path.to_utf8().c_str());
+}
+
+// Every sample INI file of the simulated phone: one section per "#" line, every entry line of a
+// section in it, and each section found again by its name.
+TEST(IniFile, SamplePhoneFiles) {
+    namespace fs = std::filesystem;
+    fs::path folder = fs::path(ORVEL_TEST_DATA) / "phone";
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no sample phone files at " << folder.string();
+    int files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (!item.is_regular_file() || item.path().extension() != ".ini")
+            continue;
+        std::ifstream in(item.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        unsigned headers = 0, entries = 0;
+        bool in_section = false;
+        for (std::size_t at = 0, end; (end = bytes.find('\n', at)) != std::string::npos;
+             at = end + 1) {
+            char first = end > at ? bytes[at] : '\n';
+            if (first == '#') {
+                ++headers;
+                in_section = true;
+            } else if (first != ';' && in_section) {
+                ++entries;
+            }
+        }
+        buf b;
+        fill(b, bytes);
+        SamsungINIFile ini;
+        ASSERT_TRUE(ini.read(b));
+        EXPECT_EQ(ini.count(), headers) << item.path().string();
+        unsigned parsed = 0;
+        for (unsigned i = 0; i < ini.count(); ++i) {
+            parsed += ini[i]->count();
+            SamsungINIFile::section* found = ini.findSection(ini[i]->c_str());
+            ASSERT_NE(found, nullptr);
+            EXPECT_TRUE(ini_names_equal(found->c_str(), ini[i]->c_str()));
+            EXPECT_LE(static_cast<int>(ini.sections().index_of(found)), static_cast<int>(i));
+        }
+        EXPECT_EQ(parsed, entries) << item.path().string();
+        EXPECT_GT(headers, 0u) << item.path().string();
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 } // namespace
