@@ -1,8 +1,8 @@
-#include "toolkit/thread_event.h"
-
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+#include "toolkit/thread_event.h"
 
 namespace {
 // One lock and one wake-up for every event, so that a waiter can watch several events at once.
@@ -18,28 +18,35 @@ event_hub& hub() {
 }
 } // namespace
 
+struct thread_event::impl {
+    bool manual;
+    bool set;
+};
+
 thread_event::thread_event(bool manual_reset, bool initially_set)
-    : manual_(manual_reset), set_(initially_set) {
+    : impl_(new impl{manual_reset, initially_set}) {
     hub(); // the hub must exist before any event, so it is destroyed after them
 }
+
+thread_event::~thread_event() = default;
 
 void thread_event::set() {
     event_hub& h = hub();
     {
         std::lock_guard<std::mutex> guard(h.lock);
-        set_ = true;
+        impl_->set = true;
     }
     h.changed.notify_all();
 }
 
 void thread_event::reset() {
     std::lock_guard<std::mutex> guard(hub().lock);
-    set_ = false;
+    impl_->set = false;
 }
 
 bool thread_event::is_set() const {
     std::lock_guard<std::mutex> guard(hub().lock);
-    return set_;
+    return impl_->set;
 }
 
 bool thread_event::wait(std::uint32_t timeout_ms) {
@@ -53,7 +60,7 @@ int thread_event::wait_any(thread_event* const* events, int count, std::uint32_t
     int found = -1;
     auto ready = [&] {
         for (int i = 0; i < count; ++i) {
-            if (events[i] && events[i]->set_) {
+            if (events[i] && events[i]->impl_->set) {
                 found = i;
                 return true;
             }
@@ -64,7 +71,7 @@ int thread_event::wait_any(thread_event* const* events, int count, std::uint32_t
         h.changed.wait(guard, ready);
     else if (!h.changed.wait_for(guard, std::chrono::milliseconds(timeout_ms), ready))
         return -1;
-    if (!events[found]->manual_)
-        events[found]->set_ = false;
+    if (!events[found]->impl_->manual)
+        events[found]->impl_->set = false;
     return found;
 }

@@ -57,7 +57,10 @@ inline std::vector<std::string> lines_of(const std::string& text) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        out.push_back(text.substr(start, end - start));
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back(); // text output ends lines with CR LF on Windows
+        out.push_back(line);
         start = end + 1;
     }
     return out;
