@@ -96,6 +96,8 @@ bool file::open(const char16_t* name) {
         return false;
 
     const DWORD disposition = creation_ & ~creation_text_mark;
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING)
+        return false;
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | (overlapped_ ? FILE_FLAG_OVERLAPPED : 0);
     HANDLE h = open_handle(path, access_rw, share_rw, disposition, flags);
     if (!h) {

@@ -78,6 +78,11 @@ TEST_F(File, CreationWords) {
     EXPECT_EQ(c.size(), 17u);
     EXPECT_EQ(read_rest(c), "previous contents");
     c.close();
+    // An unknown creation word opens nothing.
+    for (std::uint32_t creation : {0u, 6u, 7u}) {
+        file u(dir.s("old.txt").c_str(), creation);
+        EXPECT_FALSE(u.open()) << creation;
+    }
     // create_always empties an existing file.
     file d(dir.s("old.txt").c_str(), create_always);
     ASSERT_TRUE(d.open());
