@@ -4,8 +4,10 @@
 // connects back, reports its terminal and the COM port it claimed in the prefix's dosdevices
 // folder, and ends as soon as that connection closes (also when this test program dies).
 
-#include <windows.h>
+// Winsock's header must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -129,11 +131,9 @@ bool sim_process::start(const std::string& root, const std::vector<std::string>&
     PROCESS_INFORMATION info{};
     const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, nullptr, &startup, &info);
-    // A Linux program started by Wine comes without handles; close any that are there.
-    if (info.hThread)
-        CloseHandle(info.hThread);
-    if (info.hProcess)
-        CloseHandle(info.hProcess);
+    // For a Linux program Wine fills the process information with stray values, not handles:
+    // closing them would close handles of this program (such as the listening socket).
+    (void)info;
     if (!started || !readable(listener, 10000)) {
         closesocket(listener);
         return false;

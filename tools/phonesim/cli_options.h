@@ -6,7 +6,8 @@
 //   --baud N          pace the output at N baud (10 bits per byte)
 //   --fault WORD      noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N,
 //   hostile
-//   --connect PORT    connect to 127.0.0.1:PORT, report there, and end when that connection closes
+//   --connect PORT    connect to 127.0.0.1:PORT, report there (not on standard output), and end
+//                     when that connection closes
 
 #include <string>
 

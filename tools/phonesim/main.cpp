@@ -1,7 +1,7 @@
 // orvel-phonesim: a stand-in phone behind a pseudo-terminal (see cli_options.h for the options).
 // Prints the terminal's device path on the first line of standard output (and the claimed COM port
-// name on the second with --com-dir), then serves until SIGTERM, SIGINT or SIGHUP, or until the
-// --connect connection closes.
+// name on the second with --com-dir), or sends these lines over the --connect connection instead,
+// then serves until SIGTERM, SIGINT or SIGHUP, or until the --connect connection closes.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tools/phonesim/cli_options.h"
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
     if (line.connect_port != 0) {
         control = connect_local(line.connect_port);
         if (!control.valid())
-            return fail("cannot connect to port " + std::to_string(line.connect_port));
+            return fail("cannot connect to port " + std::to_string(line.connect_port) + ": " +
+                        std::strerror(errno));
     }
 
     phonesim::Phone phone;
@@ -129,8 +131,12 @@ int main(int argc, char** argv) {
     std::string report = device + "\n";
     if (!com_name.empty())
         report += com_name + "\n";
-    std::fputs(report.c_str(), stdout);
-    std::fflush(stdout);
+    // With a control connection the report goes there only: standard output may be a pipe of
+    // whoever started the program's parent (under Wine), which must not see the phone's lines.
+    if (!control.valid()) {
+        std::fputs(report.c_str(), stdout);
+        std::fflush(stdout);
+    }
     if (!control.valid() || send_all(control.get(), report))
         serve(signals.get(), control.get());
 
