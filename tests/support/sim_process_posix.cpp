@@ -89,7 +89,17 @@ bool sim_process::start(const std::string& root, const std::vector<std::string>&
 void sim_process::stop() {
     if (platform_->pid > 0) {
         kill(platform_->pid, SIGTERM);
-        while (waitpid(platform_->pid, nullptr, 0) < 0 && errno == EINTR) {
+        // A simulator that does not end within 5 s is killed.
+        bool ended = false;
+        for (int i = 0; i < 500 && !ended; ++i) {
+            ended = waitpid(platform_->pid, nullptr, WNOHANG) != 0;
+            if (!ended)
+                usleep(10000);
+        }
+        if (!ended) {
+            kill(platform_->pid, SIGKILL);
+            while (waitpid(platform_->pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
         }
     }
     platform_->pid = -1;

@@ -43,7 +43,8 @@ struct Counters {
     std::uint64_t replies = 0;        // reply frames produced (including lost ones)
     std::uint32_t open_handles = 0;   // file and directory handles currently open
     std::vector<std::uint8_t> last_request; // the last request: whole frame, or AT line without CR
-    std::vector<std::uint16_t> codes;       // command codes of all request frames, in order
+    std::vector<std::uint16_t>
+        codes; // command codes of the request frames in order (first million)
 };
 
 // One simulated phone on its own thread. Not copyable; stop() or destruction ends it.

@@ -5,6 +5,8 @@ namespace phonesim {
 namespace {
 
 constexpr std::size_t max_line = 1024;
+// The code list of a long-running phone stops growing here.
+constexpr std::size_t max_codes = 1'000'000;
 
 // Junk that a real line picks up; never holds the start byte 0x7F.
 std::vector<std::uint8_t> noise_bytes(std::uint64_t reply) {
@@ -51,7 +53,8 @@ bool Session::count_request(const std::vector<std::uint8_t>& bytes, bool frame,
     ++c.requests;
     if (frame) {
         ++c.frames;
-        c.codes.push_back(code);
+        if (c.codes.size() < max_codes)
+            c.codes.push_back(code);
     } else {
         ++c.at_lines;
     }
