@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <system_error>
 #include <thread>
 
 #include "tools/phonesim/output.h"
@@ -110,8 +111,13 @@ std::string Phone::start(const Options& options) {
     impl_->wake_write.reset(pipe_fds[1]);
     if (!impl_->pty.open())
         return {};
+    try {
+        impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
+    } catch (const std::system_error&) {
+        impl_->pty.close();
+        return {};
+    }
     impl_->running = true;
-    impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
     return impl_->pty.path();
 }
 
