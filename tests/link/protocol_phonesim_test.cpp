@@ -205,6 +205,10 @@ struct fault_case {
     bool transfers_succeed;
 };
 
+void PrintTo(const fault_case& c, std::ostream* out) {
+    *out << c.fault;
+}
+
 class PhoneSimFault : public PhoneSim, public testing::WithParamInterface<fault_case> {};
 
 TEST_P(PhoneSimFault, FetchEndsCleanly) {
