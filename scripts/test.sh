@@ -142,11 +142,15 @@ stage_asan() {
     configure_and_build "$builds/asan" -DORVEL_SANITIZE=ON && run_tests "$builds/asan"
 }
 
+# Windows builds carry no debug information: nothing reads it under Wine, and it doubles the time
+# the large static programs take to link.
+windows_flags=(-DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0)
+
 stage_win64() {
     local sim=$builds/native/bin/orvel-phonesim status=0
     [ -x "$sim" ] || echo "(no native simulator at $sim: tests that need it will fail)"
     configure_and_build "$builds/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DORVEL_PHONESIM="$sim" || return 1
+        "${windows_flags[@]}" -DORVEL_PHONESIM="$sim" || return 1
     run_tests "$builds/win64" || status=1
     # The persistent Wine server of this build's prefix is not needed any more.
     if [ -d "$builds/win64/wineprefix" ]; then
@@ -155,8 +159,10 @@ stage_win64() {
     return $status
 }
 
+# The i686 programs cannot run here, so their tests are not built either.
 stage_win32() {
-    configure_and_build "$builds/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
+    configure_and_build "$builds/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+        "${windows_flags[@]}" -DBUILD_TESTING=OFF
 }
 
 # ---------------------------------------------------------------------------------------------

@@ -10,8 +10,8 @@
 #
 # Wine's background processes (services, devices, desktop) keep the descriptors of the process that
 # started them. They are therefore started here with stdio on /dev/null, and when the output is not
-# a terminal (CTest capturing it) the program writes to files that are copied out when it ends, so
-# a capturing pipe always closes.
+# a terminal (CTest capturing it) the program writes to files that are streamed out until it ends,
+# so a capturing pipe always closes.
 set -u
 
 readonly WINE_DIR=/usr/lib/wine
@@ -100,17 +100,20 @@ if [ -t 1 ] && [ -t 2 ]; then
     exit $?
 fi
 
+# The program writes to files that are streamed out while it runs; the streams end with the
+# program, whatever Wine process still holds the files. A timeout kill of the process group
+# keeps what was streamed so far.
 out=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX") || die "cannot create a temporary file"
 err=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX") || die "cannot create a temporary file"
 pid=
-flush() {
-    cat "$out"
-    cat "$err" >&2
+streams=()
+finish() {
+    [ ${#streams[@]} -gt 0 ] && wait "${streams[@]}"
     rm -f "$out" "$err"
 }
 stop() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    flush
+    finish
     exit 124
 }
 trap stop TERM INT HUP
@@ -118,8 +121,13 @@ trap stop TERM INT HUP
 exec 3<&0
 "$WINE" "$@" <&3 >"$out" 2>"$err" 3<&- &
 pid=$!
+exec 3<&-
+tail -q -s 0.05 --pid="$pid" -n +1 -f "$out" &
+streams+=($!)
+tail -q -s 0.05 --pid="$pid" -n +1 -f "$err" >&2 &
+streams+=($!)
 wait "$pid"
 status=$?
 pid=
-flush
+finish
 exit "$status"
