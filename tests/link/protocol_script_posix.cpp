@@ -309,6 +309,18 @@ TEST_F(ProtocolScript, GetFileCopiesAndReportsProgress) {
     ASSERT_TRUE(proto.getFile(str(u"/e"), pc("empty")));
     EXPECT_TRUE(fs::exists(dir / "empty"));
     EXPECT_EQ(fs::file_size(dir / "empty"), 0u);
+
+    // A file that happens to bear the temporary name is neither used nor removed.
+    write_file(dir / "y.jar.orvel-part", text("someone's"));
+    ASSERT_TRUE(proto.getFile(str(u"/Other/x.jar"), pc("y.jar")));
+    EXPECT_EQ(read_file(dir / "y.jar"), pattern(1500));
+    EXPECT_EQ(read_file(dir / "y.jar.orvel-part"), text("someone's"));
+
+    // A PC folder that does not exist: nothing is asked of the phone.
+    std::size_t before = peer.frames().size();
+    EXPECT_FALSE(proto.getFile(str(u"/Other/x.jar"), pc("missing/x.jar")));
+    EXPECT_EQ(peer.frames().size(), before);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 TEST_F(ProtocolScript, GetFileFailureLeavesTheTargetAlone) {
