@@ -64,7 +64,12 @@ void progress_line::show(bool force) {
     last_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     std::string line = format(name_, done_, total_, seconds);
-    std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+    const std::size_t length = line.size();
+    // Blanks cover what is left of a longer previous line (no terminal escapes needed).
+    if (line.size() < shown_length_)
+        line.append(shown_length_ - line.size(), ' ');
+    shown_length_ = length;
+    std::fprintf(stderr, "\r%s", line.c_str());
     std::fflush(stderr);
     shown_ = true;
 }

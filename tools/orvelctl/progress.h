@@ -31,6 +31,7 @@ private:
 
     bool enabled_;
     bool shown_ = false;
+    std::size_t shown_length_ = 0;
     bool finished_ = false;
     std::mutex m_;
     std::uint64_t done_ = 0;
