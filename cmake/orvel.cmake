@@ -114,14 +114,16 @@ function(orvel_test_module module)
         PROPERTIES ${props})
 endfunction()
 
-# orvel_benchmarks(): one program per bench/*.cpp, named bench_<file>; not a test.
+# orvel_benchmarks(): one program per bench/*.cpp, not a test. transfer_bench.cpp (or
+# transfer.cpp) becomes bench_transfer.
 function(orvel_benchmarks)
     orvel_sources(srcs bench)
     orvel_all_libraries(libs)
     foreach(src IN LISTS srcs)
         get_filename_component(stem "${src}" NAME_WE)
-        string(REGEX REPLACE "^bench_" "" stem "${stem}")
-        add_executable(bench_${stem} "${src}")
-        target_link_libraries(bench_${stem} PRIVATE orvel_platform ${libs})
+        string(REGEX REPLACE "^bench_|_bench$" "" stem "${stem}")
+        set(name bench_${stem})
+        add_executable(${name} "${src}")
+        target_link_libraries(${name} PRIVATE orvel_platform ${libs})
     endforeach()
 endfunction()
