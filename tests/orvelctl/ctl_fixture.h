@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/orvelctl/run_program.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
 
@@ -18,36 +19,6 @@ namespace fs = std::filesystem;
 inline std::string utf8(const fs::path& p) {
     const std::u8string s = p.u8string();
     return std::string(s.begin(), s.end());
-}
-
-inline void write_bytes(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
-}
-
-inline std::string read_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline std::string pattern(std::size_t n, unsigned seed = 1) {
-    std::string s(n, '\0');
-    unsigned x = seed;
-    for (auto& c : s) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 16);
-    }
-    return s;
-}
-
-inline std::vector<std::string> tree_of(const fs::path& root) {
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        out.push_back(fs::relative(it->path(), root).generic_string());
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 inline std::vector<std::string> lines_of(const std::string& text) {
