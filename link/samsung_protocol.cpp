@@ -271,6 +271,32 @@ bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint
     return true;
 }
 
+// Reads the chunks of an open phone file into sink until the phone reports the end, then closes
+// the handle. False when an exchange, a reply or the sink fails.
+bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool progress) {
+    SamsungPacket request;
+    std::uint8_t want[4];
+    put_u32le(want, chunk_size);
+    for (;;) {
+        std::uint32_t more = 0, count = 0, written = 0;
+        if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
+            !transact(request) || !reply_.u32At(at_word, more))
+            return false;
+        if (more == 0)
+            return closeHandle(cmd_close_file, handle);
+        if (progress)
+            emit(port_, u"addprogress", chunk_size);
+        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count))
+            return false;
+        if (count != 0 &&
+            (!sink.write(reply_.data() + at_data, count, &written) || written != count)) {
+            // The PC side failed: tell the phone we are done with the file.
+            closeHandle(cmd_close_file, handle);
+            return false;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // File operations
 
@@ -296,31 +322,7 @@ bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath) {
     std::uint32_t handle = 0;
     if (openFile(cmd_open_read, mode_read, phonePath, handle)) {
         progressText(phonePath);
-        SamsungPacket request;
-        std::uint8_t want[4];
-        put_u32le(want, chunk_size);
-        for (;;) {
-            std::uint32_t more = 0, count = 0, written = 0;
-            if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
-                !transact(request) || !reply_.u32At(at_word, more))
-                break;
-            if (more == 0) {
-                done = true;
-                break;
-            }
-            emit(port_, u"addprogress", chunk_size);
-            if (!reply_.u32At(at_count, count) || count > chunk_size ||
-                !reply_.holds(at_data, count))
-                break;
-            if (count == 0)
-                continue;
-            if (!out.write(reply_.data() + at_data, count, &written) || written != count) {
-                // The PC side failed: tell the phone we are done with the file.
-                closeHandle(cmd_close_file, handle);
-                break;
-            }
-        }
-        done = done && closeHandle(cmd_close_file, handle);
+        done = receiveChunks(out, handle, true);
         if (done)
             emit(port_, u"setprogressinfo", u"");
     }
@@ -378,29 +380,9 @@ bool SamsungProtocol::getBuffer(const str& phonePath, buf& target) {
         return false;
 
     std::uint32_t handle = 0;
-    if (!openFile(cmd_open_read, mode_read, phonePath, handle))
-        return false;
-    SamsungPacket request;
-    std::uint8_t want[4];
-    put_u32le(want, chunk_size);
-    for (;;) {
-        std::uint32_t more = 0, count = 0, written = 0;
-        if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
-            !transact(request) || !reply_.u32At(at_word, more))
-            break;
-        if (more == 0) {
-            if (closeHandle(cmd_close_file, handle))
-                return true;
-            break;
-        }
-        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count))
-            break;
-        if (count != 0 &&
-            (!target.write(reply_.data() + at_data, count, &written) || written != count)) {
-            closeHandle(cmd_close_file, handle);
-            break;
-        }
-    }
+    if (openFile(cmd_open_read, mode_read, phonePath, handle) &&
+        receiveChunks(target, handle, false))
+        return true;
     target.empty();
     return false;
 }

@@ -125,6 +125,7 @@ private:
     void drainInput();
     // Sends chunks of the stream from its current position to its size.
     bool sendChunks(iostore& source, std::uint64_t total, std::uint32_t handle);
+    bool receiveChunks(iobase& sink, std::uint32_t handle, bool progress);
     void progressText(const str& phonePath);
 
     OrvelCom* port_;
