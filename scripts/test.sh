@@ -1,7 +1,10 @@
 #!/bin/bash
 # Builds Orvel and runs every test: natively, natively under AddressSanitizer/UBSan, the Windows
-# x86_64 build under Wine, and the Windows i686 build (built only; these machines cannot run it).
+# x86_64 build under Wine, and the Windows i686 build (built only; these machines cannot run it);
+# the fuzz stage builds the libFuzzer targets of fuzz/ with clang and runs each briefly.
 # On a fresh Debian 12 it first installs what is missing (as root).
+# ORVEL_STAGES="fuzz native" runs only the stages named (default: all); ORVEL_FUZZ_SECONDS is how
+# long each fuzz target runs (default 20).
 # Ends with one summary line; exits non-zero when anything failed.
 set -u
 
@@ -31,13 +34,32 @@ requirements=(
     "util-linux|flock"
 )
 
+# --- Stage selection and the fuzz stage's tools ---
+all_stages="native asan fuzz win64 win32"
+stages=${ORVEL_STAGES:-$all_stages}
+stages=${stages//,/ }
+for name in $stages; do
+    if [[ " $all_stages " != *" $name "* ]]; then
+        echo "scripts/test.sh: unknown stage '$name' in ORVEL_STAGES (stages: $all_stages)" >&2
+        exit 2
+    fi
+done
+selected() { [[ " $stages " == *" $1 "* ]]; }
+# clang with libFuzzer, only when the fuzz stage runs; the ordinary builds do not need it.
+if selected fuzz; then
+    requirements+=(
+        "clang|clang++"
+        "libclang-rt-dev|/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a"
+    )
+fi
+
 missing_packages() {
     local entry package probe list=()
     for entry in "${requirements[@]}"; do
         package=${entry%%|*}
         probe=${entry#*|}
         if [[ $probe == /* ]]; then
-            [ -e "$probe" ] && continue
+            compgen -G "$probe" >/dev/null && continue
         else
             command -v "$probe" >/dev/null 2>&1 && continue
         fi
@@ -97,6 +119,7 @@ timings=()
 # stage <name> <function>: runs it and records "ok" or what failed, and the time taken.
 stage() {
     local name=$1 fn=$2 start status
+    selected "$name" || return 0
     start=$(date +%s)
     echo
     echo "==================== $name ===================="
@@ -142,6 +165,48 @@ stage_asan() {
     configure_and_build "$builds/asan" -DORVEL_SANITIZE=ON && run_tests "$builds/asan"
 }
 
+# --- Fuzz stage ---
+# Each fuzz/<name>.cpp target runs for fuzz_seconds from a seed corpus of the sample phone's text
+# files; inputs that find new paths are kept in build/fuzz/corpus/<name> for the next run. A crash,
+# leak, sanitizer finding or failed property ends a target with the input saved under
+# build/fuzz/crashes/<name>/ and fails the stage.
+fuzz_seconds=${ORVEL_FUZZ_SECONDS:-20}
+
+stage_fuzz() {
+    local dir=$builds/fuzz program name log failed=()
+    if ! cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DORVEL_FUZZ=ON -DBUILD_TESTING=OFF; then
+        failure="configure failed"
+        return 1
+    fi
+    if ! cmake --build "$dir" --target orvel_fuzz -j"$jobs"; then
+        failure="build failed"
+        return 1
+    fi
+    rm -rf "$dir/seeds"
+    mkdir -p "$dir/seeds"
+    find "$root/tests/data/phone" -type f \( -name '*.ini' -o -name '*.jad' -o -name '*.txt' \) \
+        -exec cp {} "$dir/seeds/" \;
+    for program in "$dir"/bin/fuzz_*; do
+        name=${program##*/fuzz_}
+        log=$dir/logs/$name.log
+        mkdir -p "$dir/corpus/$name" "$dir/crashes/$name" "$dir/logs"
+        # 8 KiB inputs cross the 4 KiB read chunks of the INI readers.
+        if "$program" "$dir/corpus/$name" "$dir/seeds" -max_total_time="$fuzz_seconds" -max_len=8192 \
+            -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$dir/crashes/$name/" >"$log" 2>&1; then
+            echo "fuzz_$name: ok, $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$log")"
+        else
+            echo "fuzz_$name: FAILED (log: $log)"
+            tail -n 40 "$log"
+            failed+=("$name")
+        fi
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+        failure="fuzz target failed: ${failed[*]}"
+        return 1
+    fi
+}
+
 # Windows builds carry no debug information: nothing reads it under Wine, and it doubles the time
 # the large static programs take to link.
 windows_flags=(-DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0)
@@ -174,6 +239,7 @@ fi
 
 stage native stage_native
 stage asan stage_asan
+stage fuzz stage_fuzz
 stage win64 stage_win64
 stage win32 stage_win32
 
