@@ -47,7 +47,7 @@ void check_fields(const std::uint8_t* data, std::size_t size, std::uint32_t fram
     FUZZ_CHECK(packet.lengthField() == length);
     const std::uint32_t end = length < 2 ? 4 : length + 2;
     FUZZ_CHECK(packet.payloadEnd() == end);
-    FUZZ_CHECK(packet.isAck() == (frame_length > 4 && (length & 0xFF) == 1 && d[4] == 1));
+    FUZZ_CHECK(packet.isAck() == (frame_length > 4 && length == 1 && d[4] == 1));
 
     bool crc_ok = true;
     if (length > SamsungPacket::max_length)
@@ -90,7 +90,7 @@ void check_sealed(SamsungPacket& packet, std::uint16_t command, const std::uint8
     FUZZ_CHECK(packet.crcMatches());
     // The acknowledgement test looks at the low byte of L only, so a request of L = 0x101 whose
     // command's low byte is 1 has its shape too.
-    FUZZ_CHECK(packet.isAck() == ((length & 0xFF) == 1 && d[4] == 1));
+    FUZZ_CHECK(packet.isAck() == (length == 1 && d[4] == 1));
     FUZZ_CHECK(packet.holds(8, body_length) && !packet.holds(8, body_length + 1));
 
     const std::uint32_t at = 4 + flip % length; // payload and both CRC bytes

@@ -54,7 +54,7 @@ void SamsungPacket::setLengthField(std::uint32_t length) {
 }
 
 bool SamsungPacket::isAck() const {
-    return frame_length_ > header_size && (lengthField() & 0xFF) == 1 && data_[header_size] == 1;
+    return frame_length_ > header_size && lengthField() == 1 && data_[header_size] == 1;
 }
 
 std::uint32_t SamsungPacket::payloadEnd() const {

@@ -45,7 +45,9 @@ public:
     std::uint32_t lengthField() const;
     void setLengthField(std::uint32_t length);
 
-    // The acknowledgement shape: low byte of L is 1 and the first payload byte is 1.
+    // The acknowledgement shape: L is 1 and the only payload byte is 1. The whole length is
+    // compared, so a long reply whose length has a low byte of 1 (a close reply of 257 bytes,
+    // say) is never skipped as an acknowledgement.
     bool isAck() const;
     // True when the frame's CRC bytes match its payload (frames with L <= 2 have no CRC: true).
     bool crcMatches() const;

@@ -148,6 +148,12 @@ TEST(PacketFields, ReadOnlyInsideTheReceivedPayload) {
     EXPECT_TRUE(p.crcMatches()) << "an acknowledgement has no CRC to test";
     EXPECT_FALSE(p.u32At(4, v));
 
+    // A reply of length 0x101 starting with command code 1 is a reply, not an acknowledgement.
+    bytes long_reply = {0x7F, 0x01, 0x01, 0x42, 0x01};
+    long_reply.resize(0x101 + 5, 0x00);
+    load(p, long_reply);
+    EXPECT_FALSE(p.isAck());
+
     p.reset();
     EXPECT_EQ(p.frameLength(), 0u);
     EXPECT_EQ(bytes(p.data(), p.data() + 4), (bytes{0x7F, 0x00, 0x00, 0x42}));
