@@ -11,8 +11,6 @@ struct file::impl {
 
 namespace {
 
-constexpr std::uint8_t text_mark[2] = {0xFF, 0xFE}; // 0xFEFF, little-endian
-
 // Open flags for a creation word (without the text-mark bit); -1 for an unknown word.
 int creation_flags(std::uint32_t creation) {
     switch (creation) {
@@ -107,23 +105,7 @@ bool file::open(const char16_t* name) {
             return false;
     }
     impl_->fd = fd;
-
-    if (!refresh_size()) {
-        close();
-        return false;
-    }
-    if (size_ != 0) {
-        std::uint8_t head[2] = {};
-        text_marked_ =
-            ::pread(fd, head, 2, 0) == 2 && head[0] == text_mark[0] && head[1] == text_mark[1];
-        position_ = text_marked_ ? 2 : 0;
-    } else if ((creation_ & creation_text_mark) && (creation_ & 3)) {
-        if (::pwrite(fd, text_mark, 2, 0) == 2) {
-            size_ = position_ = 2;
-            text_marked_ = true;
-        }
-    }
-    return true;
+    return settle_text_mark();
 }
 
 bool file::read(void* bytes, std::uint32_t count, std::uint32_t* done) {

@@ -10,7 +10,6 @@ struct file::impl {
 
 namespace {
 
-constexpr std::uint8_t text_mark[2] = {0xFF, 0xFE}; // 0xFEFF, little-endian
 constexpr DWORD access_rw = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD share_rw = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
@@ -116,32 +115,7 @@ bool file::open(const char16_t* name) {
             return false;
     }
     impl_->handle = h;
-
-    if (!refresh_size()) {
-        close();
-        return false;
-    }
-    if (size_ != 0) {
-        std::uint8_t head[2] = {};
-        DWORD got = 0;
-        const bool ok =
-            transfer(h, overlapped_, impl_->ov, impl_->event, 0, got,
-                     [&](DWORD* n, OVERLAPPED* ov) { return ReadFile(h, head, 2, n, ov); });
-        text_marked_ = ok && got == 2 && head[0] == text_mark[0] && head[1] == text_mark[1];
-        position_ = text_marked_ ? 2 : 0;
-        if (!overlapped_)
-            set_pointer(h, position_);
-    } else if ((creation_ & creation_text_mark) && (creation_ & 3)) {
-        DWORD put = 0;
-        const bool ok =
-            transfer(h, overlapped_, impl_->ov, impl_->event, 0, put,
-                     [&](DWORD* n, OVERLAPPED* ov) { return WriteFile(h, text_mark, 2, n, ov); });
-        if (ok && put == 2) {
-            size_ = position_ = 2;
-            text_marked_ = true;
-        }
-    }
-    return true;
+    return settle_text_mark();
 }
 
 bool file::read(void* bytes, std::uint32_t count, std::uint32_t* done) {

@@ -120,6 +120,10 @@ public:
     void set_creation(std::uint32_t creation) { creation_ = creation; }
 
 private:
+    // After the platform open: detects a 16-bit text mark at the start, or writes one into an
+    // empty file when the creation word asks for it. Closes the file when its size is unknown.
+    bool settle_text_mark();
+
     struct impl;
     impl* impl_ = nullptr; // platform handle and overlapped state
     std::uint32_t creation_ = open_always;
