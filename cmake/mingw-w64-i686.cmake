@@ -1,17 +1,4 @@
-# Cross build for Windows i686 with mingw-w64 (posix thread model for std::thread and std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows i686 with mingw-w64 (built, not run: these machines cannot run 32-bit code).
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(ORVEL_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ORVEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORVEL_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ORVEL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORVEL_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Static C and C++ runtimes: the programs need no mingw DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

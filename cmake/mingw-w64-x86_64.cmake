@@ -1,20 +1,7 @@
-# Cross build for Windows x86_64 with mingw-w64 (posix thread model for std::thread and std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows x86_64 with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(ORVEL_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ORVEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORVEL_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ORVEL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORVEL_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Static C and C++ runtimes: the programs need no mingw DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 # Test programs run under Wine.
 get_filename_component(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh"

@@ -38,14 +38,6 @@ int find_object(dl_phdr_info* info, size_t, void* data) {
 
 } // namespace
 
-lib::lib(const char16_t* name, bool keep_loaded) {
-    load(name, keep_loaded);
-}
-
-lib::~lib() {
-    unload();
-}
-
 bool lib::load(const char16_t* name, bool keep_loaded) {
     unload();
     if (!name || !*name)

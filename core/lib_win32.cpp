@@ -6,14 +6,6 @@
 
 #include "core/str.h"
 
-lib::lib(const char16_t* name, bool keep_loaded) {
-    load(name, keep_loaded);
-}
-
-lib::~lib() {
-    unload();
-}
-
 bool lib::load(const char16_t* name, bool keep_loaded) {
     unload();
     if (!name || !*name)
