@@ -25,14 +25,6 @@ struct run_record {
         return order;
     }
 };
-
-// Waits until the worker found the queue empty and reset the total.
-bool wait_for_zero_total(SamsungComm& link) {
-    thread_event pause(true);
-    for (int i = 0; i < 6000 && link.progressTotal() != 0; ++i)
-        pause.wait(10);
-    return link.progressTotal() == 0;
-}
 } // namespace
 
 TEST(SamsungComm, JobsRunOneAtATimeInQueueOrderOnTheWorker) {

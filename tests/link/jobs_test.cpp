@@ -17,13 +17,6 @@ std::vector<std::string> without_progress_max(const std::vector<std::string>& li
             out.push_back(l);
     return out;
 }
-
-bool wait_for_zero_total(SamsungComm& link) {
-    thread_event pause(true);
-    for (int i = 0; i < 6000 && link.progressTotal() != 0; ++i)
-        pause.wait(10);
-    return link.progressTotal() == 0;
-}
 } // namespace
 
 TEST_F(PhoneTest, BrowseReportsEveryEntryBetweenBeginAndEndOnTheWorker) {

@@ -137,6 +137,14 @@ inline bool wait_for_jobs(SamsungComm& link, std::uint32_t limit_ms = 60000) {
     return done.wait(limit_ms);
 }
 
+// Waits until the worker found the queue empty and reset the total.
+inline bool wait_for_zero_total(SamsungComm& link) {
+    thread_event pause(true);
+    for (int i = 0; i < 6000 && link.progressTotal() != 0; ++i)
+        pause.wait(10);
+    return link.progressTotal() == 0;
+}
+
 // Wraps a job of the link and records its outcome before the link destroys it.
 template <class Job> class recorded : public Job {
 public:
