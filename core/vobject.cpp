@@ -63,9 +63,33 @@ struct sig_call {
 
 thread_local sig_call* sig_call::top = nullptr;
 
+namespace {
+
+// An emission running on this thread. A handler may destroy the sender; its destructor marks the
+// frames of that sender so that the emission returns without touching the freed object.
+struct emit_frame {
+    const vObject* sender;
+    bool sender_gone = false;
+    emit_frame* prev;
+
+    static thread_local emit_frame* top;
+
+    explicit emit_frame(const vObject* s) : sender(s), prev(top) { top = this; }
+    ~emit_frame() { top = prev; }
+    emit_frame(const emit_frame&) = delete;
+    emit_frame& operator=(const emit_frame&) = delete;
+};
+
+thread_local emit_frame* emit_frame::top = nullptr;
+
+} // namespace
+
 vObject::vObject() : connections_(64), senders_(0) {}
 
 vObject::~vObject() {
+    for (emit_frame* f = emit_frame::top; f; f = f->prev)
+        if (f->sender == this)
+            f->sender_gone = true;
     disconnect_all();
     // Nothing can reach this object any more; free what is left (records kept for an emission
     // that a handler interrupted by destroying the sender).
@@ -163,6 +187,7 @@ int vObject::emit_raw(const char16_t* name, const sigword* words, int count) {
     ++emitting_;
     unlock();
 
+    emit_frame frame(this);
     int called = 0;
     for (unsigned i = 0; i < n; ++i) {
         sig_thunk thunk = nullptr;
@@ -184,8 +209,12 @@ int vObject::emit_raw(const char16_t* name, const sigword* words, int count) {
         if (!thunk)
             continue;
         ++called;
-        sig_call call(receiver);
-        thunk(self, member, w);
+        {
+            sig_call call(receiver);
+            thunk(self, member, w);
+        }
+        if (frame.sender_gone)
+            return called; // a handler destroyed this sender
     }
 
     lock();

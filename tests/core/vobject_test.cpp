@@ -217,6 +217,31 @@ TEST(Signals, HandlerDestroyingItsOwnReceiverStopsItsLaterConnections) {
     EXPECT_EQ(count, 1);
 }
 
+// Destroys the sender of the signal it handles, as a parent closing a child from the child's
+// own signal does.
+struct SenderKiller : vObject {
+    vObject* victim = nullptr;
+    int calls = 0;
+    void kill() {
+        ++calls;
+        delete victim;
+        victim = nullptr;
+    }
+};
+
+TEST(Signals, HandlerDestroyingTheSenderEndsTheEmission) {
+    SenderKiller killer, later;
+    auto* sender = new vObject;
+    killer.victim = sender;
+    ASSERT_TRUE(connect(sender, u"s", &killer, &SenderKiller::kill));
+    ASSERT_TRUE(connect(sender, u"s", &later, &SenderKiller::kill));
+    // The emission must neither touch the freed sender (it used to spin on its freed lock word)
+    // nor call the handlers after the one that destroyed it.
+    EXPECT_EQ(emit(sender, u"s"), 1);
+    EXPECT_EQ(killer.calls, 1);
+    EXPECT_EQ(later.calls, 0);
+}
+
 struct Counter : vObject {
     std::atomic<int>* total;
     explicit Counter(std::atomic<int>* t) : total(t) {}
