@@ -32,6 +32,13 @@ TEST(OrvelctlPorts, APortThatDoesNotOpenIsOneLineOfFailure) {
     EXPECT_NE(r.err.find("cannot open port"), std::string::npos) << r.err;
 }
 
+TEST(OrvelctlPorts, ANameWithALineBreakStillGivesOneLineOfFailure) {
+    const run_result r =
+        run_program(ORVEL_ORVELCTL, {"--port", "/nonexistent/orvel\nport\r", "ls", "/"});
+    EXPECT_ONE_LINE_FAILURE(r);
+    EXPECT_NE(r.err.find("cannot open port /nonexistent/orvel?port?"), std::string::npos) << r.err;
+}
+
 TEST_F(CtlTest, InfoShowsTheSevenQuestionsAsTheDevicesViewDoes) {
     startPhone();
     const run_result r = ctl({"info"});

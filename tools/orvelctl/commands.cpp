@@ -12,7 +12,13 @@
 #include "tools/orvelctl/ports.h"
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "orvelctl: %s\n", message.c_str());
+    // Names in the message may hold line breaks or other control characters: the report stays
+    // one line.
+    std::string line = message;
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    std::fprintf(stderr, "orvelctl: %s\n", line.c_str());
     return exit_failed;
 }
 
