@@ -35,9 +35,18 @@ constexpr command_spec commands[] = {{"ports", 0}, {"info", 0}, {"ls", 1},
                                      {"get", 2},   {"put", 2},  {"rm", 1},
                                      {"mkdir", 1}, {"pull", 2}, {"cat", 1}};
 
+// A PC file name that does not survive the conversion to the program's text (bytes that are not
+// UTF-8 on POSIX) would name another file: such a name is refused before anything is touched.
+bool pc_name_kept(const cli_arg& a) {
+    return a.pc.to_utf8() == a.text;
+}
+
 int dispatch(const std::string& name, const std::vector<cli_arg>& a, const str* port) {
     if (name == "ports")
         return cmd_ports();
+    const int pc_index = name == "put" ? 0 : (name == "get" || name == "pull") ? 1 : -1;
+    if (pc_index >= 0 && !pc_name_kept(a[pc_index]))
+        return fail("cannot use PC file name " + a[pc_index].text + ": it is not valid UTF-8");
     ctl_session session;
     std::string error;
     if (!session.connect(port, error))
