@@ -1,4 +1,4 @@
-// PC file names as POSIX hands them over: bytes that need not be UTF-8.
+// orvelctl cases that need POSIX: PC file names as raw bytes, standard output on a full disk.
 
 #include "tests/orvelctl/ctl_fixture.h"
 
@@ -30,4 +30,16 @@ TEST_F(CtlTest, APcNameThatIsNotUtf8IsRefusedAndNothingIsWritten) {
     // A UTF-8 name with the same letter works.
     r = ctl({"get", "/a.txt", utf8(pc_root.path()) + "/caf\xC3\xA9.bin"});
     EXPECT_EQ(r.code, 0) << r.err;
+}
+
+// A listing that cannot be written (standard output on a full disk) is a failure, not exit 0.
+TEST_F(CtlTest, OutputThatCannotBeWrittenIsAFailure) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    write_bytes(phone_root.file("/a.txt"), "phone");
+    startPhone();
+    const run_result r = run_program("/bin/sh", {"-c", "exec \"$0\" --port \"$1\" ls / >/dev/full",
+                                                 ORVEL_ORVELCTL, phone.port()});
+    EXPECT_ONE_LINE_FAILURE(r);
+    EXPECT_NE(r.err.find("standard output"), std::string::npos) << r.err;
 }

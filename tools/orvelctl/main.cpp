@@ -101,7 +101,11 @@ int main(int argc, char** argv) {
         if (name == c.name) {
             if (rest.size() != c.args)
                 return usage();
-            return dispatch(name, rest, have_port ? &port : nullptr);
+            const int code = dispatch(name, rest, have_port ? &port : nullptr);
+            // Output lost on the way (a full disk, a closed pipe) is no success.
+            if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == exit_ok)
+                return fail("cannot write to standard output");
+            return code;
         }
     }
     return usage();
