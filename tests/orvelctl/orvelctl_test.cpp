@@ -111,6 +111,19 @@ TEST_F(CtlTest, GetIntoAFolderOrAMissingFolderIsAPcFileError) {
     EXPECT_NE(r.err.find("PC file"), std::string::npos) << r.err;
 }
 
+TEST_F(CtlTest, EmptyNamesAreFailuresOfTheRightKind) {
+    write_bytes(phone_root.file("/a.txt"), "a");
+    startPhone();
+    // mkdir of nothing used to report success (the check listed the root instead).
+    run_result r = ctl({"mkdir", ""});
+    EXPECT_ONE_LINE_FAILURE(r);
+    // An empty PC name is a PC file error, not a refusal of the phone.
+    r = ctl({"get", "/a.txt", ""});
+    EXPECT_ONE_LINE_FAILURE(r);
+    EXPECT_NE(r.err.find("PC file"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("phone"), std::string::npos) << r.err;
+}
+
 TEST_F(CtlTest, PutCopiesAPcFileAndRefusesMissingFilesAndFolders) {
     const std::string data = pattern(1240, 4);
     write_bytes(pc_root.file("/photo.jpg"), data);

@@ -154,6 +154,9 @@ int cmd_rm(ctl_session& s, const str& phoneFile) {
 }
 
 int cmd_mkdir(ctl_session& s, const str& phoneDir) {
+    // An empty path makes nothing, yet the listing that checks the result would show the root.
+    if (phoneDir.empty())
+        return fail("no phone folder named");
     if (!s.run<MakeDirCommand>(phoneDir))
         return fail(s.phoneFailure("make folder " + shown(phoneDir)));
     // The reply carries no status either: the new folder must list.

@@ -50,6 +50,8 @@ bool folder_writable(const fs::path& folder) {
 
 // Reasons a PC file cannot be written as a transfer target; empty when it can be tried.
 std::string target_problem(const str& pcFile) {
+    if (pcFile.empty())
+        return "cannot write PC file: no name given";
     std::error_code ec;
     const fs::path path = fs_path(pcFile);
     if (fs::is_directory(path, ec))
