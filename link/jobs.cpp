@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/vobject.h"
+#include "link/pc_file.h"
 #include "link/samsung_comm.h"
 
 namespace {
@@ -51,7 +52,8 @@ bool ReadDirCommand::safeName(const str& name) {
         if (c == u'/' || c == u'\\' || c == u':' || c < 0x20 || c == 0x7F)
             return false;
     }
-    return true;
+    // A device name would send the phone's bytes to the device instead of into the folder.
+    return !pc_device_name(name);
 }
 
 void ReadDirCommand::execute(SamsungComm& link) {

@@ -1,5 +1,6 @@
 #pragma once
-// PC file steps of a safe download: move a finished temporary file over its target, or drop it.
+// PC file steps of a safe download: move a finished temporary file over its target, or drop it;
+// names that are no file on this PC.
 
 #include "core/str.h"
 
@@ -7,3 +8,6 @@
 bool replace_pc_file(const str& from, const str& to);
 // Deletes the file; false when it could not be deleted.
 bool remove_pc_file(const str& name);
+// Whether the PC takes this single name for a device rather than a file in its folder (on
+// Windows CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, also before an extension).
+bool pc_device_name(const str& name);

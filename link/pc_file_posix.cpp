@@ -12,3 +12,8 @@ bool replace_pc_file(const str& from, const str& to) {
 bool remove_pc_file(const str& name) {
     return ::unlink(name.to_utf8().c_str()) == 0;
 }
+
+// Every name is a file name here; device files live in their own folders.
+bool pc_device_name(const str&) {
+    return false;
+}
