@@ -1,4 +1,5 @@
-// orvelctl cases that need POSIX: PC file names as raw bytes, standard output on a full disk.
+// orvelctl cases that need POSIX: PC file names as raw bytes, standard output on a full disk, a
+// phone whose names keep letter case apart.
 
 #include "tests/orvelctl/ctl_fixture.h"
 
@@ -42,4 +43,18 @@ TEST_F(CtlTest, OutputThatCannotBeWrittenIsAFailure) {
                                                  ORVEL_ORVELCTL, phone.port()});
     EXPECT_ONE_LINE_FAILURE(r);
     EXPECT_NE(r.err.find("standard output"), std::string::npos) << r.err;
+}
+
+// The simulated phone keeps names that differ only in letter case apart (this needs a file system
+// that does too). Deleting one of them is a success although the other still lists.
+TEST_F(CtlTest, RmOfOneOfTwoNamesDifferingInCaseSucceeds) {
+    write_bytes(phone_root.file("/a.txt"), "small");
+    write_bytes(phone_root.file("/A.txt"), "capital");
+    if (!fs::exists(phone_root.file("/a.txt")) || read_bytes(phone_root.file("/a.txt")) != "small")
+        GTEST_SKIP() << "the file system ignores letter case";
+    startPhone();
+    const run_result r = ctl({"rm", "/a.txt"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(fs::exists(phone_root.file("/a.txt")));
+    EXPECT_EQ(read_bytes(phone_root.file("/A.txt")), "capital");
 }

@@ -143,13 +143,17 @@ int cmd_rm(ctl_session& s, const str& phoneFile) {
         return fail("no such file on the phone: " + shown(phoneFile));
     if (e->isDirectory())
         return fail("not a file: " + shown(phoneFile));
+    // The entry found, by its listed name: another one whose name differs only in letter case
+    // must not count as the file still being there.
+    const str listed = e->name;
     if (!s.run<DeleteFileCommand>(phoneFile))
         return fail(s.phoneFailure("delete " + shown(phoneFile)));
     const phone_listing after = list_phone_dir(s, parent);
     if (!after.ok)
         return fail(s.phoneFailure("list " + shown(parent)));
-    if (after.find(phone_name(phoneFile)))
-        return fail("the phone refused to delete " + shown(phoneFile));
+    for (const phone_entry& left : after.entries)
+        if (left.name == listed)
+            return fail("the phone refused to delete " + shown(phoneFile));
     return exit_ok;
 }
 
