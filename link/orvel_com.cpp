@@ -8,6 +8,9 @@ namespace {
 constexpr std::uint32_t answer_start_ms = 200;
 // Consecutive reads that bring nothing before the exchange gives up on a silent port.
 constexpr int max_empty_reads = 2;
+// Answers are a few lines long; a port that keeps sending without a result line is given up
+// once this many characters have come.
+constexpr int max_answer_chars = 4096;
 
 bool is_result_line(const str& line) {
     return line.equals(u"OK", false) || line.equals(u"ERROR", false) || line.equals(u"BUSY", false);
@@ -62,5 +65,7 @@ bool OrvelCom::sendAT(const str& command, str& reply) {
         } else if (byte != 0x0D) {
             line.append(static_cast<char16_t>(byte));
         }
+        if (reply.length() + line.length() > max_answer_chars)
+            return false;
     }
 }

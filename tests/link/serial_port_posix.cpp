@@ -212,6 +212,17 @@ TEST(SerialAt, SilentOrUnfinishedAnswersFail) {
     });
     EXPECT_FALSE(port.sendAT(str(u"AT+CGMR\r"), reply));
     EXPECT_EQ(reply, str(u"line one"));
+
+    // A port that keeps sending lines without a result line is given up after a bounded answer.
+    peer.on_line([](const std::string&) {
+        std::string chatter;
+        // More than the bound, yet small enough for the pseudo-terminal's buffers.
+        for (int i = 0; i < 350; ++i)
+            chatter += "+CHATTER: " + std::to_string(i) + "\r\n";
+        return serial_peer::answer{{text(chatter), 0}};
+    });
+    EXPECT_FALSE(port.sendAT(str(u"AT+CGMR\r"), reply));
+    EXPECT_LE(reply.length(), 4096);
 }
 
 TEST(SerialProbe, PseudoTerminalAnswersCountAsAPhone) {
