@@ -26,6 +26,9 @@ constexpr std::uint32_t at_extra = 332; // entry: further value
 constexpr std::uint32_t max_noise = SamsungPacket::capacity;
 // Consecutive reads that bring nothing before a receive gives up on a silent phone.
 constexpr int max_empty_reads = 2;
+// Consecutive read-chunk replies that announce more data but carry none before a transfer gives
+// up: a phone stuck in that state would otherwise keep the transfer going forever.
+constexpr int max_idle_chunks = 64;
 
 // The largest payload whose frame fits a packet.
 constexpr std::uint32_t max_payload = SamsungPacket::max_length - 2;
@@ -277,6 +280,7 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
     SamsungPacket request;
     std::uint8_t want[4];
     put_u32le(want, chunk_size);
+    int idle = 0;
     for (;;) {
         std::uint32_t more = 0, count = 0, written = 0;
         if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
@@ -288,6 +292,11 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
             emit(port_, u"addprogress", chunk_size);
         if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count))
             return false;
+        idle = count == 0 ? idle + 1 : 0;
+        if (idle > max_idle_chunks) {
+            closeHandle(cmd_close_file, handle);
+            return false;
+        }
         if (count != 0 &&
             (!sink.write(reply_.data() + at_data, count, &written) || written != count)) {
             // The PC side failed: tell the phone we are done with the file.

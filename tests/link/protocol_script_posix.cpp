@@ -382,6 +382,19 @@ TEST_F(ProtocolScript, EmptyChunkWithMoreDataWritesNothing) {
     EXPECT_EQ(std::count(progress.events.begin(), progress.events.end(), "add:620"), 3);
 }
 
+TEST_F(ProtocolScript, APhoneThatNeverDeliversTheAnnouncedDataIsGivenUp) {
+    phone.files["/f"] = text("abc");
+    for (int n = 2; n < 400; ++n)
+        phone.idle.push_back(n);
+    write_file(dir / "f", text("old"));
+    EXPECT_FALSE(proto.getFile(str(u"/f"), pc("f")));
+    EXPECT_EQ(read_file(dir / "f"), text("old"));
+    EXPECT_EQ(folder(), std::vector<std::string>{"f"});
+    std::vector<std::uint16_t> codes = peer.codes();
+    EXPECT_LT(codes.size(), 100u);
+    EXPECT_EQ(codes.back(), 1) << "the phone's handle is closed";
+}
+
 TEST_F(ProtocolScript, PutFileSendsEveryByteInChunks) {
     write_file(dir / "a.bin", pattern(1240));
     ASSERT_TRUE(proto.putFile(pc("a.bin"), str(u"/Other/a.bin")));
