@@ -52,8 +52,9 @@ bool ReadDirCommand::safeName(const str& name) {
         if (c == u'/' || c == u'\\' || c == u':' || c < 0x20 || c == 0x7F)
             return false;
     }
-    // A device name would send the phone's bytes to the device instead of into the folder.
-    return !pc_device_name(name);
+    // A device name would send the phone's bytes to the device instead of into the folder; a
+    // name the PC stores differently could replace another entry's file.
+    return !pc_device_name(name) && !pc_name_altered(name);
 }
 
 void ReadDirCommand::execute(SamsungComm& link) {

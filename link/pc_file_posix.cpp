@@ -17,3 +17,8 @@ bool remove_pc_file(const str& name) {
 bool pc_device_name(const str&) {
     return false;
 }
+
+// Names are stored exactly as given.
+bool pc_name_altered(const str&) {
+    return false;
+}

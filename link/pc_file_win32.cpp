@@ -48,3 +48,8 @@ bool pc_device_name(const str& name) {
     return (digit >= u'1' && digit <= u'9') || digit == u'\u00b9' || digit == u'\u00b2' ||
            digit == u'\u00b3';
 }
+
+bool pc_name_altered(const str& name) {
+    const char16_t last = name.empty() ? u'\0' : name[name.length() - 1];
+    return last == u'.' || last == u' ';
+}

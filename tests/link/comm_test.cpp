@@ -197,6 +197,7 @@ TEST(ReadDirCommand, SafeNamesAreSinglePathComponents) {
     for (const char16_t* bad : {u"", u".", u"..", u"a/b", u"/", u"a\\b", u"C:x", u"x\ny", u"\x01",
                                 u"tab\there", u"del\x7f"})
         EXPECT_FALSE(ReadDirCommand::safeName(str(bad))) << str(bad).to_utf8();
-    for (const char16_t* good : {u"a", u"...", u".hidden", u"x.jar", u"na\u00efve", u"a b"})
+    // ("..." is a plain name on POSIX; Windows would store it differently, see the Windows tests.)
+    for (const char16_t* good : {u"a", u".hidden", u"x.jar", u"na\u00efve", u"a b"})
         EXPECT_TRUE(ReadDirCommand::safeName(str(good))) << str(good).to_utf8();
 }

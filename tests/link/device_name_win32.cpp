@@ -17,4 +17,12 @@ TEST(ReadDirCommand, WindowsDeviceNamesAreSkipped) {
         EXPECT_TRUE(ReadDirCommand::safeName(str(plain))) << str(plain).to_utf8();
 }
 
+// Windows stores "a." and "a " as "a": such an entry would replace its neighbour's file.
+TEST(ReadDirCommand, NamesWindowsWouldStoreDifferentlyAreSkipped) {
+    for (const char16_t* altered : {u"a.", u"a ", u"notes.txt.", u"x. ", u"..."})
+        EXPECT_FALSE(ReadDirCommand::safeName(str(altered))) << str(altered).to_utf8();
+    for (const char16_t* plain : {u"a", u".profile", u"a.b", u" a"})
+        EXPECT_TRUE(ReadDirCommand::safeName(str(plain))) << str(plain).to_utf8();
+}
+
 } // namespace
