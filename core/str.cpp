@@ -45,28 +45,35 @@ bool in_set(char16_t ch, const char16_t* set) {
 }
 
 // A private copy of text that lies inside a buffer about to be reallocated.
-template <class C> class scratch {
-public:
-    scratch(const C* text, int n) {
-        if (!text)
-            return;
-        copy_ = static_cast<C*>(std::malloc(sizeof(C) * (n + 1)));
-        if (copy_)
-            std::memcpy(copy_, text, sizeof(C) * n);
-    }
-    scratch(const scratch&) = delete;
-    scratch& operator=(const scratch&) = delete;
-    ~scratch() { std::free(copy_); }
-    const C* get() const { return copy_; }
-
-private:
-    C* copy_ = nullptr;
-};
-
 template <class C> bool points_into(const C* p, const C* buffer, int size) {
     return buffer && std::greater_equal<const C*>()(p, buffer) &&
            std::less<const C*>()(p, buffer + size);
 }
+
+// The text an edit reads from: a private copy when the text lies inside a buffer that the edit
+// may free or move, else the text itself. ok() is false only when a needed copy failed.
+template <class C> class stable_source {
+public:
+    stable_source(const C* text, int n, const C* buffer, int size) : text_(text) {
+        if (!text || !points_into(text, buffer, size))
+            return;
+        copy_ = static_cast<C*>(std::malloc(sizeof(C) * (n + 1)));
+        if (copy_)
+            std::memcpy(copy_, text, sizeof(C) * n);
+        text_ = copy_;
+        copied_ = true;
+    }
+    stable_source(const stable_source&) = delete;
+    stable_source& operator=(const stable_source&) = delete;
+    ~stable_source() { std::free(copy_); }
+    bool ok() const { return !copied_ || copy_; }
+    const C* get() const { return text_; }
+
+private:
+    const C* text_ = nullptr;
+    C* copy_ = nullptr;
+    bool copied_ = false;
+};
 
 } // namespace
 
@@ -302,13 +309,10 @@ void str::assign(text_view view) {
 void str::assign8(const char* text8, int count) {
     int n = bounded_length8(text8, count);
     // Bytes from this string's own narrow copy would be freed by a reallocation.
-    bool inside = points_into(text8, static_cast<const char*>(narrow_), capacity_);
-    scratch<char> copy(inside ? text8 : nullptr, n);
-    if (inside) {
-        if (!copy.get())
-            return;
-        text8 = copy.get();
-    }
+    stable_source<char> source(text8, n, narrow_, capacity_);
+    if (!source.ok())
+        return;
+    text8 = source.get();
     n = reserve(n, true);
     if (!owns_buffer())
         return;
@@ -356,13 +360,10 @@ void str::append8(const char* text8, int count) {
     int n = bounded_length8(text8, count);
     if (n == 0)
         return;
-    bool inside = points_into(text8, static_cast<const char*>(narrow_), capacity_);
-    scratch<char> copy(inside ? text8 : nullptr, n);
-    if (inside) {
-        if (!copy.get())
-            return;
-        text8 = copy.get();
-    }
+    stable_source<char> source(text8, n, narrow_, capacity_);
+    if (!source.ok())
+        return;
+    text8 = source.get();
     int got = reserve(length_ + n);
     if (!owns_buffer() || got <= length_)
         return;
@@ -381,13 +382,10 @@ void str::insert(int pos, const char16_t* text, int count) {
     if (pos > length_)
         pos = length_;
     // Text from inside this buffer would be freed or shifted by the move: copy it first.
-    bool inside = owns_buffer() && points_into(text, text_, capacity_);
-    scratch<char16_t> copy(inside ? text : nullptr, n);
-    if (inside) {
-        if (!copy.get())
-            return;
-        text = copy.get();
-    }
+    stable_source<char16_t> source(text, n, owns_buffer() ? text_ : nullptr, capacity_);
+    if (!source.ok())
+        return;
+    text = source.get();
     int got = reserve(length_ + n);
     if (!owns_buffer() || got <= length_)
         return;
