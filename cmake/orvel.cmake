@@ -19,15 +19,24 @@ endif()
 # Every Orvel library created so far (tests and benchmarks link all of them).
 set_property(GLOBAL PROPERTY ORVEL_LIBRARIES "")
 
-# orvel_sources(<out-var> <folder> [EXCLUDE <file names>...])
-# Lists <folder>/*.cpp for this platform.
+# orvel_sources(<out-var> <folder> [EXCLUDE <file names>...] [MATCH <regex>] [NOT_MATCH <regex>])
+# Lists <folder>/*.cpp for this platform (and <folder>/*.rc for Windows); MATCH keeps only the
+# file names that match, NOT_MATCH drops those that match.
 function(orvel_sources out dir)
-    cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "" "MATCH;NOT_MATCH" "EXCLUDE" ${ARGN})
     file(GLOB found CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
     if(WIN32)
+        file(GLOB resources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.rc")
+        list(APPEND found ${resources})
         list(FILTER found EXCLUDE REGEX "_posix\\.cpp$")
     else()
         list(FILTER found EXCLUDE REGEX "_win32\\.cpp$")
+    endif()
+    if(ARG_MATCH)
+        list(FILTER found INCLUDE REGEX "/${ARG_MATCH}$")
+    endif()
+    if(ARG_NOT_MATCH)
+        list(FILTER found EXCLUDE REGEX "/${ARG_NOT_MATCH}$")
     endif()
     foreach(name IN LISTS ARG_EXCLUDE)
         string(REPLACE "." "\\." name "${name}")
@@ -37,11 +46,12 @@ function(orvel_sources out dir)
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# orvel_library(<target> <folder> [DEPS <targets>...] [LIBS <system libs>...] [EXCLUDE <files>...])
+# orvel_library(<target> <folder> [DEPS <targets>...] [LIBS <system libs>...] [EXCLUDE <files>...]
+#               [MATCH <regex>] [NOT_MATCH <regex>])
 # A static library of the folder's sources, or an INTERFACE library while it has none.
 function(orvel_library name dir)
-    cmake_parse_arguments(ARG "" "" "DEPS;LIBS;EXCLUDE" ${ARGN})
-    orvel_sources(srcs "${dir}" EXCLUDE ${ARG_EXCLUDE})
+    cmake_parse_arguments(ARG "" "MATCH;NOT_MATCH" "DEPS;LIBS;EXCLUDE" ${ARGN})
+    orvel_sources(srcs "${dir}" EXCLUDE ${ARG_EXCLUDE} MATCH "${ARG_MATCH}" NOT_MATCH "${ARG_NOT_MATCH}")
     if(srcs)
         add_library(${name} STATIC ${srcs})
         target_link_libraries(${name} PUBLIC orvel_platform ${ARG_DEPS} ${ARG_LIBS})

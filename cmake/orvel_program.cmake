@@ -1,0 +1,20 @@
+# The Windows program orvel.exe: the entry of app/ (main_win32.cpp), the application library and
+# the resource script of res/. Skipped while the entry does not exist yet.
+include_guard(GLOBAL)
+
+set(ORVEL_ENTRY "${PROJECT_SOURCE_DIR}/app/main_win32.cpp")
+set(ORVEL_RESOURCES "${PROJECT_SOURCE_DIR}/res/orvel.rc")
+# Notice the files when they appear later.
+file(GLOB orvel_program_watch CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/app/*.cpp"
+    "${PROJECT_SOURCE_DIR}/res/*.rc")
+if(EXISTS "${ORVEL_ENTRY}")
+    set(srcs "${ORVEL_ENTRY}")
+    if(EXISTS "${ORVEL_RESOURCES}")
+        list(APPEND srcs "${ORVEL_RESOURCES}")
+    endif()
+    # A GUI program: no console window of its own.
+    add_executable(orvel WIN32 ${srcs})
+    target_link_libraries(orvel PRIVATE orvel_platform orvel_app orvel_phone orvel_toolkit
+        orvel_link orvel_core)
+    target_include_directories(orvel PRIVATE "${PROJECT_SOURCE_DIR}/res")
+endif()
