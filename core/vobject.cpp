@@ -224,6 +224,15 @@ int vObject::emit_raw(const char16_t* name, const sigword* words, int count) {
     return called;
 }
 
+bool vObject::has_connections() const {
+    lock();
+    bool any = false;
+    for (unsigned i = 0; i < connections_.count() && !any; ++i)
+        any = connections_.get(i)->receiver != nullptr;
+    unlock();
+    return any;
+}
+
 void vObject::disconnect_receiver(vObject* receiver) {
     if (!receiver)
         return;

@@ -67,6 +67,9 @@ public:
     // Removes every connection in which `receiver` is the receiver, on this sender.
     void disconnect_receiver(vObject* receiver);
 
+    // True when at least one live connection has this object as its sender.
+    bool has_connections() const;
+
     // Removes every connection to and from this object, then waits until calls of its handlers
     // on other threads have returned. The destructor does this; a derived receiver whose handlers
     // use derived members calls it first in its own destructor.
