@@ -1,0 +1,174 @@
+// Tests of what the Specials page makes of the phone's settings files: the files and their read
+// order, the profiles and touch lines, and the colours of the menu lines.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/stream.h"
+#include "phone/ini_file.h"
+#include "phone/ini_lines.h"
+#include "phone/special_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> utf8(const std::vector<str>& lines) {
+    std::vector<std::string> out;
+    for (const str& l : lines)
+        out.push_back(l.to_utf8());
+    return out;
+}
+
+void load(SamsungINIFile& ini, const std::string& bytes) {
+    buf b;
+    b.open();
+    if (!bytes.empty())
+        b.write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    ASSERT_TRUE(ini.read(b));
+}
+
+std::string sample(const std::string& phonePath) {
+    std::ifstream in(fs::path(ORVEL_TEST_DATA) / "phone" / phonePath.substr(1), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SpecialFiles, FivePathsInReadOrder) {
+    const char16_t* expected[] = {u"/Registry/ProtoAccount.ini", u"/Registry/DevWlanProfile.ini",
+                                  u"/Registry/PshSetAccessPoint.ini",
+                                  u"/Settings/Default/NV/nv_default.ini",
+                                  u"/Registry/MainMenu_reg.ini"};
+    for (int i = 0; i < special_file_count; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_NE(specialFilePath(specialFileAt(i)), nullptr);
+        EXPECT_TRUE(str(specialFilePath(specialFileAt(i))).equals(expected[i]));
+        EXPECT_EQ(specialFileOf(expected[i]), specialFileAt(i));
+    }
+    EXPECT_EQ(specialFileAt(5), special_file::none);
+    EXPECT_EQ(specialFilePath(special_file::none), nullptr);
+}
+
+TEST(SpecialFiles, PathsMatchIgnoringLetterCaseOnly) {
+    struct {
+        const char16_t* path;
+        special_file file;
+    } cases[] = {
+        {u"/registry/mainmenu_REG.INI", special_file::main_menu},
+        {u"/SETTINGS/default/nv/NV_DEFAULT.ini", special_file::nv_defaults},
+        {u"/Registry/MainMenu_reg.ini ", special_file::none},
+        {u"Registry/MainMenu_reg.ini", special_file::none},
+        {u"/Registry/Other.ini", special_file::none},
+        {u"", special_file::none},
+        {nullptr, special_file::none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(specialFileOf(c.path), c.file) << (c.path ? str(c.path).to_utf8() : "null");
+}
+
+TEST(SpecialFiles, TouchLinesTakeCaseSensitiveTouchKeysOfNvId) {
+    struct {
+        std::string file;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"#NvId\nTOUCH_X=100\ntouch_y=5\n", {"TOUCH_X = 100"}},
+        {"#nvid\nA_TOUCH_B = 7\n", {"A_TOUCH_B  =  7"}},
+        {"#Other\nTOUCH_X=1\n", {}},
+        {"#NvId\nTOUCH_A=1\n#NvId\nTOUCH_B=2\n", {"TOUCH_A = 1"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        SamsungINIFile nv;
+        load(nv, c.file);
+        EXPECT_EQ(utf8(touchLines(nv)), c.lines) << c.file;
+    }
+}
+
+TEST(SpecialFiles, ProfileNamesPreferAccountsThenWlanThenTheHandle) {
+    SamsungINIFile accounts, wlan, access;
+    load(accounts, "#A0\nAccountHandle=3\nAccountName=Internet\n"
+                   "#A1\nAccountHandle=6\n");
+    load(wlan, "#W0\nProtoHandle=3\nSSID=Home\n#W1\nProtoHandle=4\nSSID=Cafe\n"
+               "#W2\nProtoHandle=6\nSSID=Hidden\n");
+    load(access, "#AccountHandle\nBrowser=3\nWidgets=4\nSync=9\nMMS=6\nSpaced= 3\n");
+    EXPECT_EQ(utf8(profileLines(access, accounts, wlan)),
+              (std::vector<std::string>{"Browser = Internet", "Widgets = Cafe", "Sync = 9",
+                                        // an account without a name keeps the handle, even
+                                        // though a WLAN profile has it
+                                        "MMS = 6", "Spaced =  3"}));
+}
+
+TEST(SpecialFiles, NoAccessPointSectionNoProfiles) {
+    SamsungINIFile accounts, wlan, access;
+    load(access, "#Version\nMajor=1\n");
+    EXPECT_TRUE(profileLines(access, accounts, wlan).empty());
+}
+
+TEST(SpecialFiles, SampleFilesOfThePhone) {
+    SamsungINIFile accounts, wlan, access, nv;
+    load(accounts, sample("/Registry/ProtoAccount.ini"));
+    load(wlan, sample("/Registry/DevWlanProfile.ini"));
+    load(access, sample("/Registry/PshSetAccessPoint.ini"));
+    load(nv, sample("/Settings/Default/NV/nv_default.ini"));
+    EXPECT_EQ(utf8(profileLines(access, accounts, wlan)),
+              (std::vector<std::string>{"Browser = Internet", "MMS = MMS", "Email = Internet",
+                                        "JavaApps = WAP Portal", "Widgets = HomeNet", "Sync = 9"}));
+    EXPECT_EQ(utf8(touchLines(nv)),
+              (std::vector<std::string>{"TOUCH_CAL_X_MIN = 112", "TOUCH_CAL_X_MAX = 3960",
+                                        "TOUCH_CAL_Y_MIN = 95", "TOUCH_CAL_Y_MAX = 3890",
+                                        "TOUCH_SENSITIVITY = 3", "PROXIMITY_TOUCH_LOCK = 1"}));
+}
+
+// The colour index of each line, for a file given as its lines.
+std::vector<int> colourIndices(const std::vector<std::u16string>& lines) {
+    menu_colouring colouring;
+    std::vector<int> out;
+    for (const std::u16string& l : lines) {
+        const std::uint32_t colour = colouring.next(str(l.c_str()));
+        int index = -1;
+        for (int i = 0; i < 6; ++i)
+            if (menu_section_colours[i] == colour)
+                index = i;
+        out.push_back(index);
+    }
+    return out;
+}
+
+TEST(SpecialFiles, MenuColoursCountSectionLines) {
+    EXPECT_EQ(colourIndices({u"; head", u"x=1", u"#A", u"a=1", u"#B", u"#C", u"c=1"}),
+              (std::vector<int>{0, 0, 1, 1, 2, 3, 3}));
+    // The sixth section wraps to the first colour, the seventh to the second.
+    EXPECT_EQ(colourIndices({u"#1", u"#2", u"#3", u"#4", u"#5", u"#6", u"six", u"#7"}),
+              (std::vector<int>{1, 2, 3, 4, 5, 0, 0, 1}));
+    // Only a "#" in the first place makes a section line.
+    EXPECT_EQ(colourIndices({u" #A", u"a#", u"", u"#"}), (std::vector<int>{0, 0, 0, 1}));
+    EXPECT_EQ(menu_section_colours[0], 0xFFFFF0u);
+    EXPECT_EQ(menu_section_colours[5], 0xF0FFF0u);
+}
+
+TEST(SpecialFiles, SampleMenuHasSevenSectionsAndCrLfLines) {
+    buf b;
+    b.open();
+    const std::string bytes = sample("/Registry/MainMenu_reg.ini");
+    ASSERT_FALSE(bytes.empty());
+    b.write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    ini_lines lines;
+    ASSERT_TRUE(lines.read(b));
+    menu_colouring colouring;
+    std::uint32_t first = 0, last = 0;
+    for (unsigned i = 0; i < lines.count(); ++i) {
+        const std::uint32_t c = colouring.next(*lines[i]);
+        if (i == 0)
+            first = c;
+        last = c;
+    }
+    EXPECT_EQ(colouring.sections(), 7);
+    EXPECT_EQ(first, menu_section_colours[0]);
+    EXPECT_EQ(last, menu_section_colours[1]);
+}
+
+} // namespace
