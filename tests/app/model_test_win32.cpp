@@ -1,0 +1,200 @@
+// The main window's progress rules and geometry, and the Devices view's records, questions, texts
+// and layout: the parts that need no window.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/hw_view_model.h"
+#include "app/orvel_gui_model.h"
+#include "core/lang.h"
+
+namespace {
+
+std::u16string text(const str& s) {
+    return std::u16string(s.c_str(), s.length());
+}
+
+// Restores the system's language after a test that chose one.
+struct language_guard {
+    explicit language_guard(int language) { set_user_language_for_tests(language); }
+    ~language_guard() { set_user_language_for_tests(-1); }
+};
+
+const str base_title(u"Orvel 1.07");
+
+TEST(OrvelProgress, TitleFollowsTheState) {
+    struct row {
+        const char* what;
+        std::uint32_t value, max;
+        const char16_t* caption;
+        const char16_t* title;
+    };
+    const row rows[] = {
+        {"idle", 0, 0, u"kopiere a.jpg", u"Orvel 1.07"},
+        {"a third", 1, 3, u"kopiere a.jpg", u"Orvel 33%"},
+        {"nothing done yet, padded", 0, 3, u"kopiere a.jpg", u"Orvel  0%"},
+        {"empty caption hides it", 1, 3, u"", u"Orvel 1.07"},
+        {"done", 3, 3, u"kopiere a.jpg", u"Orvel 1.07"},
+        {"value past max", 7, 3, u"kopiere a.jpg", u"Orvel 1.07"},
+        {"64-bit product", 3000000000u, 4000000000u, u"x", u"Orvel 75%"},
+        {"just above 2^32/100", 42949673u, 42949673u * 2u, u"x", u"Orvel 50%"},
+        {"truncated", 999, 1000, u"x", u"Orvel 99%"},
+    };
+    for (const row& r : rows) {
+        OrvelProgress::snapshot s;
+        s.value = r.value;
+        s.max = r.max;
+        s.text = r.caption;
+        EXPECT_EQ(text(OrvelProgress::title(s, base_title)), r.title) << r.what;
+    }
+}
+
+TEST(OrvelProgress, SignalsChangeTheNumbers) {
+    OrvelProgress p(u"credit line");
+    EXPECT_EQ(p.max(), 0u);
+    EXPECT_EQ(p.value(), 0u);
+    EXPECT_EQ(text(p.text()), u"credit line");
+    EXPECT_FALSE(p.read().running());
+
+    p.add(5);
+    p.setMax(16, 1); // only the low word of the total counts; the value starts again
+    EXPECT_EQ(p.max(), 16u);
+    EXPECT_EQ(p.value(), 0u);
+
+    p.addMax(4);
+    p.add(5);
+    EXPECT_EQ(p.max(), 20u);
+    EXPECT_EQ(p.value(), 5u);
+    EXPECT_EQ(text(OrvelProgress::title(p.read(), base_title)), u"Orvel 25%");
+
+    p.setInfo(u"");
+    EXPECT_EQ(text(OrvelProgress::title(p.read(), base_title)), u"Orvel 1.07");
+    p.setInfo(nullptr);
+    EXPECT_EQ(text(p.text()), u"");
+    p.setInfo(u"kopiere b.mp3");
+    EXPECT_TRUE(p.read().running());
+
+    p.reset();
+    EXPECT_EQ(p.value(), 0u);
+    EXPECT_EQ(p.max(), 20u);
+}
+
+TEST(OrvelProgress, BarWidth) {
+    struct row {
+        std::uint32_t value, max;
+        int width, bar;
+    };
+    const row rows[] = {
+        {0, 0, 640, 0},
+        {1, 3, 640, 213},
+        {3, 3, 640, 640},
+        {0, 100, 640, 0},
+        {50, 100, 641, 320},
+        {4000000000u, 4294967295u, 640, 596},
+        {100000000u, 400000000u, 640, 160},
+        {5, 10, 0, 0},
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(OrvelProgress::barWidth(r.value, r.max, r.width), r.bar)
+            << r.value << "/" << r.max << " of " << r.width;
+}
+
+TEST(OrvelLayout, MainWindow) {
+    for (int i = 0; i < orvel_layout::tab_count; ++i)
+        EXPECT_EQ(orvel_layout::tabButton(i), (OrvelRect{5 + 100 * i, 2, 90, 20})) << i;
+    EXPECT_EQ(orvel_layout::view(640, 520), (OrvelRect{0, 20, 640, 480}));
+    EXPECT_EQ(orvel_layout::progressStrip(640, 520), (OrvelRect{0, 500, 640, 20}));
+    EXPECT_EQ(orvel_layout::view(300, 100), (OrvelRect{0, 20, 300, 60}));
+}
+
+TEST(OrvelLayout, PlacementFromThePointer) {
+    struct row {
+        OrvelPoint pointer, client;
+    };
+    const row rows[] = {
+        {{100, 300}, {0, 32}}, {{500, 700}, {300, 200}}, {{200, 532}, {0, 32}},
+        {{201, 533}, {1, 33}}, {{-50, -10}, {0, 32}},    {{1000, 400}, {800, 32}},
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(orvel_layout::placement(r.pointer), r.client)
+            << r.pointer.x << "," << r.pointer.y;
+}
+
+TEST(OrvelHWLayout, Children) {
+    OrvelHWLayout l = hwViewLayout(640, 500);
+    EXPECT_EQ(l.devicesLabel, (OrvelRect{5, 5, 630, 20}));
+    EXPECT_EQ(l.portList, (OrvelRect{5, 30, 630, 170}));
+    EXPECT_EQ(l.connectButton, (OrvelRect{0, 210, 200, 25}));
+    EXPECT_EQ(l.propertiesLabel, (OrvelRect{5, 245, 630, 20}));
+    EXPECT_EQ(l.propertiesList, (OrvelRect{5, 270, 630, 230}));
+
+    // An odd height: the middle is rounded down and the list takes the extra pixel.
+    l = hwViewLayout(100, 501);
+    EXPECT_EQ(l.connectButton, (OrvelRect{0, 210, 200, 25}));
+    EXPECT_EQ(l.propertiesList, (OrvelRect{5, 270, 90, 231}));
+}
+
+TEST(OrvelPortRecords, PairsOfADiscoveryText) {
+    struct row {
+        const char16_t* list;
+        std::vector<std::pair<std::u16string, std::u16string>> pairs;
+    };
+    const row rows[] = {
+        {u"", {}},
+        {u"SAMSUNG Mobile USB Modem:COM5;", {{u"SAMSUNG Mobile USB Modem", u"COM5"}}},
+        {u"A:COM5;B:COM6;C:COM7;", {{u"A", u"COM5"}, {u"B", u"COM6"}, {u"C", u"COM7"}}},
+        {u":COM7;", {}},               // no name: no row
+        {u"Wave:;", {{u"Wave", u""}}}, // an empty port still counts
+        {u"A:COM1;:COM2;B:COM3;", {{u"A", u"COM1"}, {u"B", u"COM3"}}},
+        {u"Lone", {{u"Lone", u""}}}, // a name without its port
+    };
+    for (std::size_t n = 0; n < std::size(rows); ++n) {
+        const row& r = rows[n];
+        std::vector<OrvelPortRecord> got = portRecords(str(r.list));
+        ASSERT_EQ(got.size(), r.pairs.size()) << "row " << n;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(text(got[i].name), r.pairs[i].first);
+            EXPECT_EQ(text(got[i].port), r.pairs[i].second);
+        }
+    }
+}
+
+TEST(OrvelIdentity, QuestionsAndLabelsByLanguage) {
+    const char16_t* commands[] = {u"AT+CGMI\r",   u"AT+CGMM\r", u"AT+CGSN\r", u"AT+PRODUCTCODE?\r",
+                                  u"AT+SWVER?\r", u"AT+CBC\r",  u"AT+CNUM\r"};
+    const char16_t* english[] = {u"Manufacturer:", u"Modell:",   u"Serial Number:",
+                                 u"Product Name:", u"Firmware:", u"Battery Charge:",
+                                 u"Phone number:"};
+    const char16_t* german[] = {u"Hersteller:",   u"Modell:",   u"Seriennummer:",
+                                u"Produktname:",  u"Firmware:", u"Batterieanzeige:",
+                                u"Telefonnummer:"};
+    {
+        language_guard en(9);
+        for (int i = 0; i < identity_question_count; ++i) {
+            EXPECT_EQ(std::u16string(identity_questions[i].command), commands[i]) << i;
+            EXPECT_EQ(std::u16string(identityLabel(identity_questions[i])), english[i]) << i;
+        }
+        EXPECT_EQ(text(languageRow()), u"Language: 9");
+        EXPECT_EQ(std::u16string(devicesLabelText()), u"Devices:");
+        EXPECT_EQ(std::u16string(propertiesLabelText()), u"Properties:");
+    }
+    {
+        language_guard de(7);
+        for (int i = 0; i < identity_question_count; ++i)
+            EXPECT_EQ(std::u16string(identityLabel(identity_questions[i])), german[i]) << i;
+        EXPECT_EQ(text(languageRow()), u"Sprache: 7");
+        EXPECT_EQ(std::u16string(devicesLabelText()), u"Ger\u00e4te:");
+        EXPECT_EQ(std::u16string(propertiesLabelText()), u"Eigenschaften:");
+    }
+}
+
+TEST(OrvelIdentity, AnswerRows) {
+    EXPECT_EQ(text(propertyRow(u"Battery Charge:", u" 1,80")), u"Battery Charge: 1,80");
+    EXPECT_EQ(text(propertyRow(u"Manufacturer:", u"SAMSUNG")), u"Manufacturer:SAMSUNG");
+    EXPECT_EQ(text(propertyRow(u"Phone number:", u"")), u"Phone number:");
+    EXPECT_EQ(text(propertyRow(u"Phone number:", nullptr)), u"Phone number:");
+}
+
+} // namespace
