@@ -233,6 +233,8 @@ protected:
     int originY_ = 0;
 
 private:
+    int baseX_ = 0; // the context's own viewport origin, restored when the painter ends
+    int baseY_ = 0;
     bool blendOnce(int x, int y, int w, int h, const vPixmap& source, int sx, int sy, BYTE alpha);
 };
 

@@ -6,7 +6,13 @@ namespace vwin {
 
 vPainter::vPainter() = default;
 
-vPainter::vPainter(HDC dc) : dc_(dc) {}
+vPainter::vPainter(HDC dc) : dc_(dc) {
+    POINT origin{0, 0};
+    if (dc_ && GetViewportOrgEx(dc_, &origin)) {
+        baseX_ = origin.x;
+        baseY_ = origin.y;
+    }
+}
 
 vPainter::vPainter(HWND window) {
     if (!window)
@@ -15,6 +21,11 @@ vPainter::vPainter(HWND window) {
     if (!dc_)
         return;
     window_ = window;
+    POINT origin{0, 0};
+    if (GetViewportOrgEx(dc_, &origin)) {
+        baseX_ = origin.x;
+        baseY_ = origin.y;
+    }
     width_ = paint_.rcPaint.right - paint_.rcPaint.left;
     height_ = paint_.rcPaint.bottom - paint_.rcPaint.top;
     SetBkMode(dc_, TRANSPARENT);
@@ -23,7 +34,7 @@ vPainter::vPainter(HWND window) {
 vPainter::~vPainter() {
     // A class or own device context keeps its origin between paints: leave it as found.
     if (dc_ && (originX_ || originY_))
-        SetViewportOrgEx(dc_, 0, 0, nullptr);
+        SetViewportOrgEx(dc_, baseX_, baseY_, nullptr);
     if (window_) {
         GdiFlush();
         EndPaint(window_, &paint_);
@@ -189,7 +200,7 @@ void vPainter::setOrigin(int dx, int dy) {
     originX_ = dx;
     originY_ = dy;
     if (dc_)
-        SetViewportOrgEx(dc_, dx, dy, nullptr);
+        SetViewportOrgEx(dc_, baseX_ + dx, baseY_ + dy, nullptr);
 }
 
 void vPainter::blit(int x, int y, int w, int h, HDC source, int sx, int sy) {

@@ -404,11 +404,12 @@ private:
     friend struct widget_access;
     // Message delivery helpers.
     void deliverMouse(UINT message, WPARAM word, LPARAM param);
-    void deliverWheel(vWheelEvent* event);
+    void deliverWheelMessage(WPARAM word, LPARAM param);
+    int deliverWheel(vWheelEvent* event); // answers this widget's hit test at the pointer
     void mouseLeaveCheck();
     void trackLeave();
-    bool handleKey(UINT message, WPARAM word, LPARAM param);
-    void printClient(HDC dc, LPARAM options);
+    void handleKey(UINT message, WPARAM word, LPARAM param);
+    void printClient(HWND window, HDC dc, LPARAM options);
     void paintWindow();
 
     // Scroll state set off the window's thread, applied on it.
