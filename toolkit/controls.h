@@ -203,6 +203,9 @@ protected:
     bool vBar_ = true;
     bool fitWidth_ = false;
     bool fitHeight_ = false;
+
+private:
+    bool inLayout_ = false; // layoutScrollBars is running (bars changing the client size)
 };
 
 } // namespace vwin

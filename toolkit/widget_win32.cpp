@@ -236,6 +236,10 @@ void vWidget::destroyWindow() {
     if (attached_ || !gone) {
         destroyed();
         unbind(window);
+        // A window of another thread is closed there: with its default procedure back, the
+        // close request destroys it.
+        if (!attached_ && IsWindow(window))
+            PostMessageW(window, WM_CLOSE, 0, 0);
     }
     dyingWindow_ = nullptr;
     if (!attached_)
