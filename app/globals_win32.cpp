@@ -1,0 +1,42 @@
+// The process-wide objects, defined in one place so that they are built in declaration order and
+// destroyed in reverse.
+
+#include "app/globals.h"
+
+#include <windows.h>
+
+namespace {
+
+struct gdiplus_session {
+    gdiplus_session() { vwin::startGdiplus(); }
+};
+
+gdiplus_session graphics;
+vwin::vBlendLibrary msimg32;
+SamsungComm the_link;
+const str base_title(u"Orvel 1.07");
+vwin::vFont button_font(u"Tahoma", 15, 75, 0, 100);
+OrvelButtonImages button_images(GetModuleHandleW(nullptr));
+vwin::vFont text_font(u"tahoma", 12, 50, 0, 100);
+
+} // namespace
+
+SamsungComm& theLink() {
+    return the_link;
+}
+
+const str& orvelBaseTitle() {
+    return base_title;
+}
+
+const vwin::vFont& orvelButtonFont() {
+    return button_font;
+}
+
+OrvelButtonImages& orvelButtonImages() {
+    return button_images;
+}
+
+const vwin::vFont& orvelTextFont() {
+    return text_font;
+}

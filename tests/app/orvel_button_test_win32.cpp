@@ -1,0 +1,172 @@
+// OrvelButton: the images' preparation, the placement of the middle images, and the painted
+// button in both states.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/globals.h"
+#include "app/orvel_button.h"
+#include "toolkit/widget.h"
+
+using namespace vwin;
+
+namespace {
+
+constexpr vColor rgb(vColor c) {
+    return c & 0x00FFFFFF;
+}
+
+// Paints a widget's client area into a pixmap through WM_PRINTCLIENT.
+void render(vWidget& widget, vPixmap& out) {
+    ASSERT_TRUE(out.create(widget.clientWidth(), widget.clientHeight()));
+    out.fill(0x00123456);
+    widget.sendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(out.dc()), PRF_CLIENT);
+    GdiFlush();
+}
+
+// Six test images: caps 8 x 20 with a red corner, middles 8 x 20 in a plain colour.
+void drawImages(OrvelButtonImages& images) {
+    for (int checked = 0; checked < 2; ++checked) {
+        const vColor face = checked ? 0x303060 : 0x202020;
+        for (auto part : {OrvelButtonImages::left_cap, OrvelButtonImages::middle,
+                          OrvelButtonImages::right_cap}) {
+            vPixmap& p = images.image(checked != 0, part);
+            ASSERT_TRUE(p.create(8, 20));
+            p.fill(face);
+        }
+        images.image(checked != 0, OrvelButtonImages::left_cap).setPixel(0, 0, 0xFFFF0000);
+        images.image(checked != 0, OrvelButtonImages::left_cap).setPixel(1, 0, 0x00FE0000);
+        images.image(checked != 0, OrvelButtonImages::right_cap).setPixel(7, 19, 0x00FF0000);
+        images.image(checked != 0, OrvelButtonImages::middle).setPixel(3, 3, 0x00FF0000);
+    }
+}
+
+int countRed(const vPixmap& p) {
+    int n = 0;
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            n += rgb(p.pixel(x, y)) == 0xFF0000;
+    return n;
+}
+
+std::vector<vColor> pixelsOf(const vPixmap& p) {
+    std::vector<vColor> out;
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            out.push_back(p.pixel(x, y));
+    return out;
+}
+
+TEST(OrvelButtonImages, RedInTheCapsBecomesPanelGreyOnce) {
+    OrvelButtonImages images;
+    drawImages(images);
+    images.prepare();
+    EXPECT_TRUE(images.prepared());
+    for (bool checked : {false, true}) {
+        vPixmap& left = images.image(checked, OrvelButtonImages::left_cap);
+        vPixmap& right = images.image(checked, OrvelButtonImages::right_cap);
+        EXPECT_EQ(left.pixel(0, 0), 0x00F0F0F0u) << "alpha is ignored when matching";
+        EXPECT_EQ(left.pixel(1, 0), 0x00FE0000u) << "only pure red is keyed";
+        EXPECT_EQ(right.pixel(7, 19), 0x00F0F0F0u);
+        EXPECT_EQ(images.image(checked, OrvelButtonImages::middle).pixel(3, 3), 0x00FF0000u)
+            << "middles are not touched";
+    }
+    // A second preparation does nothing.
+    images.image(false, OrvelButtonImages::left_cap).setPixel(0, 0, 0x00FF0000);
+    images.prepare();
+    EXPECT_EQ(images.image(false, OrvelButtonImages::left_cap).pixel(0, 0), 0x00FF0000u);
+}
+
+TEST(OrvelButtonImages, ProgramResources) {
+    OrvelButtonImages images(GetModuleHandleW(nullptr));
+    std::vector<vColor> middles[2];
+    int capRed = 0;
+    for (bool checked : {false, true}) {
+        for (auto part : {OrvelButtonImages::left_cap, OrvelButtonImages::middle,
+                          OrvelButtonImages::right_cap}) {
+            const vPixmap& p = images.image(checked, part);
+            ASSERT_TRUE(p.valid()) << checked << " " << part;
+            EXPECT_GT(p.width(), 0);
+            EXPECT_EQ(p.height(), images.image(false, OrvelButtonImages::middle).height());
+        }
+        capRed += countRed(images.image(checked, OrvelButtonImages::left_cap)) +
+                  countRed(images.image(checked, OrvelButtonImages::right_cap));
+        middles[checked] = pixelsOf(images.image(checked, OrvelButtonImages::middle));
+    }
+    EXPECT_GT(capRed, 0) << "the caps mark their surroundings in red";
+    images.prepare();
+    for (bool checked : {false, true}) {
+        EXPECT_EQ(countRed(images.image(checked, OrvelButtonImages::left_cap)), 0);
+        EXPECT_EQ(countRed(images.image(checked, OrvelButtonImages::right_cap)), 0);
+        EXPECT_EQ(pixelsOf(images.image(checked, OrvelButtonImages::middle)), middles[checked]);
+    }
+}
+
+TEST(OrvelButton, MiddlePositions) {
+    struct row {
+        int w, left, middle, right;
+        std::vector<int> xs;
+    };
+    const row rows[] = {
+        {40, 8, 8, 8, {8, 16, 24}},  {41, 8, 8, 8, {8, 16, 24, 32}},
+        {16, 8, 8, 8, {}},           {17, 8, 8, 8, {8}},
+        {90, 8, 0, 8, {}},  // a missing middle image is never drawn
+        {90, 8, -1, 8, {}}, // (an empty pixmap has width -1)
+        {20, -1, 8, -1, {0, 8, 16}},
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(OrvelButton::middlePositions(r.w, r.left, r.middle, r.right), r.xs)
+            << r.w << " " << r.left << " " << r.middle << " " << r.right;
+}
+
+TEST(OrvelButton, PaintsImagesTextAndSurroundings) {
+    OrvelButtonImages images;
+    drawImages(images);
+    vFont font(u"Tahoma", 15, 75, 0, 100);
+    vWidget host(nullptr, u"host");
+    OrvelButton button(&host, u"Browser", images, font);
+    button.setGeometry(0, 0, 90, 25);
+    ASSERT_EQ(button.clientWidth(), 90);
+    ASSERT_EQ(button.clientHeight(), 25);
+    EXPECT_TRUE(images.prepared()) << "the first button prepares its images";
+    EXPECT_EQ(button.baseColor(), 0xC0C0C0u);
+    EXPECT_EQ(button.styleFlags(), 2u);
+
+    for (bool checked : {false, true}) {
+        button.setChecked(checked);
+        vPixmap shot;
+        render(button, shot);
+        const vColor face = checked ? 0x303060 : 0x202020;
+        EXPECT_EQ(rgb(shot.pixel(0, 0)), 0xF0F0F0u) << "keyed corner of the left cap";
+        EXPECT_EQ(rgb(shot.pixel(4, 10)), face) << "left cap";
+        EXPECT_EQ(rgb(shot.pixel(82 + 7, 19)), 0xF0F0F0u) << "keyed corner of the right cap";
+        EXPECT_EQ(rgb(shot.pixel(8 + 3, 3)), 0xFF0000u) << "the first middle";
+        EXPECT_EQ(rgb(shot.pixel(72 + 3, 3)), 0xFF0000u) << "the last middle";
+        EXPECT_EQ(rgb(shot.pixel(45, 22)), 0xF0F0F0u) << "below the images";
+        EXPECT_EQ(rgb(shot.pixel(2, 24)), 0xF0F0F0u);
+
+        // The text: blue on the normal images, white on the checked ones.
+        int textPixels = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 8; x < 82; ++x) {
+                const vColor c = rgb(shot.pixel(x, y));
+                const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                if (checked ? (r > 0xC0 && g > 0xC0 && b > 0xC0) : (b > r + 0x60 && b > 0x90))
+                    ++textPixels;
+            }
+        EXPECT_GT(textPixels, 10) << (checked ? "white" : "blue") << " text";
+    }
+}
+
+TEST(OrvelButton, SharedImagesAndFont) {
+    vWidget host(nullptr, u"host");
+    OrvelButton button(&host, u"Devices");
+    EXPECT_TRUE(orvelButtonImages().prepared());
+    EXPECT_EQ(button.font().handle(), orvelButtonFont().handle());
+    EXPECT_TRUE(orvelButtonFont().owns()) << "the shared font keeps its handle";
+    EXPECT_EQ(button.backgroundMode(), background_none);
+    EXPECT_EQ(button.text(), str(u"Devices"));
+}
+
+} // namespace
