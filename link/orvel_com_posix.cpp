@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -102,11 +103,14 @@ bool is_pseudo_terminal(int fd) {
 }
 
 // Reads with the comm time-outs: done at count bytes, 150 ms after the last byte, or at the
-// total deadline. A cancel or a line failure is a failure; a time-out is not.
+// total deadline. A cancel or a line failure is a failure; a time-out is not. On failure `error`
+// is the errno of the failing call (EIO when the device hung up), or 0 for a cancel.
 bool timed_read(int fd, int cancel_fd, std::uint8_t* into, std::uint32_t count,
-                clock_type::time_point total_deadline, std::uint32_t& got, bool& timed_out) {
+                clock_type::time_point total_deadline, std::uint32_t& got, bool& timed_out,
+                int& error) {
     got = 0;
     timed_out = false;
+    error = 0;
     clock_type::time_point last{};
     while (got < count) {
         auto deadline =
@@ -117,8 +121,12 @@ bool timed_read(int fd, int cancel_fd, std::uint8_t* into, std::uint32_t count,
             return true;
         }
         wait_result w = wait_for(fd, POLLIN, cancel_fd, deadline);
-        if (w == wait_result::cancelled || w == wait_result::failed)
+        if (w == wait_result::cancelled)
             return false;
+        if (w == wait_result::failed) {
+            error = errno != 0 ? errno : EIO;
+            return false;
+        }
         if (w == wait_result::timeout)
             continue; // the loop head sees the deadline passed
         ssize_t n = ::read(fd, into + got, count - got);
@@ -128,15 +136,17 @@ bool timed_read(int fd, int cancel_fd, std::uint8_t* into, std::uint32_t count,
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
         } else {
-            return false; // end of file or a line error: the device went away
+            error = n < 0 ? errno : EIO; // end of file or a line error: the device went away
+            return false;
         }
     }
     return true;
 }
 
 bool timed_write(int fd, int cancel_fd, const std::uint8_t* from, std::uint32_t count,
-                 clock_type::time_point deadline, std::uint32_t& sent) {
+                 clock_type::time_point deadline, std::uint32_t& sent, int& error) {
     sent = 0;
+    error = 0;
     while (sent < count) {
         ssize_t n = ::write(fd, from + sent, count - sent);
         if (n > 0) {
@@ -145,15 +155,25 @@ bool timed_write(int fd, int cancel_fd, const std::uint8_t* from, std::uint32_t 
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN)
+        if (n < 0 && errno != EAGAIN) {
+            error = errno;
             return false;
+        }
         wait_result w = wait_for(fd, POLLOUT, cancel_fd, deadline);
         if (w == wait_result::timeout)
             return true; // like a comm write time-out: success with what went out
+        if (w == wait_result::failed)
+            error = errno != 0 ? errno : EIO;
         if (w != wait_result::ready)
             return false;
     }
     return true;
+}
+
+// Text of an errno value.
+str error_text(int error) {
+    errno = error;
+    return last_system_error_text();
 }
 
 clock_type::time_point read_deadline(clock_type::time_point start, std::uint32_t count) {
@@ -213,17 +233,42 @@ bool OrvelCom::configurePort(comm_handle handle, int multiplier) {
 bool OrvelCom::openPort(const str& name) {
     std::lock_guard<std::recursive_mutex> hold(impl_->state);
     closePort();
-    if (name.empty())
+    out_of_step_since_.store(0);
+    if (name.empty()) {
+        setFailure(link_error::open_failed, str(u"no port named"));
         return false;
+    }
     std::string path = deviceName(name).to_utf8();
     fd_holder fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0)
+    if (fd.get() < 0) {
+        // EBUSY: another program opened the line exclusively.
+        if (errno == EBUSY)
+            setFailure(link_error::port_busy);
+        else
+            setFailure(link_error::open_failed, last_system_error_text());
         return false;
-    // No sharing: nobody else may open the line while we hold it.
+    }
+    // Only a terminal device is a serial port; nothing is written to anything else.
+    termios probe;
+    if (::tcgetattr(fd.get(), &probe) != 0) {
+        setFailure(link_error::not_a_port);
+        return false;
+    }
+    // No sharing: nobody else may use the line while we hold it. TIOCEXCL does not stop root, so
+    // an exclusive lock is taken as well, which every program that locks the port respects.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            setFailure(link_error::port_busy);
+        else
+            setFailure(link_error::open_failed, last_system_error_text());
+        return false;
+    }
     ::ioctl(fd.get(), TIOCEXCL);
     int pipe_fds[2];
-    if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0)
+    if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        setFailure(link_error::open_failed, last_system_error_text());
         return false;
+    }
     impl_->cancel_read.reset(pipe_fds[0]);
     impl_->cancel_write.reset(pipe_fds[1]);
     configurePort(fd.get(), 1); // the port counts as open even when a setting is refused
@@ -253,13 +298,21 @@ void OrvelCom::closePort() {
 
 bool OrvelCom::readBytes(void* buffer, std::uint32_t count, std::uint32_t* transferred) {
     port_use use(impl_->guard);
-    if (!use)
+    if (!use) {
+        setFailure(link_error::no_port);
         return false;
+    }
     std::uint32_t got = 0;
     bool timed_out = false;
+    int error = 0;
     bool ok = timed_read(static_cast<int>(use.handle()), impl_->cancel_read.get(),
                          static_cast<std::uint8_t*>(buffer), count,
-                         read_deadline(clock_type::now(), count), got, timed_out);
+                         read_deadline(clock_type::now(), count), got, timed_out, error);
+    if (got > 0)
+        noteInput();
+    if (!ok)
+        setFailure(error == 0 ? link_error::no_port : link_error::port_failed,
+                   error == 0 ? str() : error_text(error));
     if (transferred)
         *transferred = got;
     return ok;
@@ -267,12 +320,18 @@ bool OrvelCom::readBytes(void* buffer, std::uint32_t count, std::uint32_t* trans
 
 bool OrvelCom::writeBytes(const void* buffer, std::uint32_t count, std::uint32_t* transferred) {
     port_use use(impl_->guard);
-    if (!use)
+    if (!use) {
+        setFailure(link_error::no_port);
         return false;
+    }
     std::uint32_t sent = 0;
+    int error = 0;
     bool ok = timed_write(static_cast<int>(use.handle()), impl_->cancel_read.get(),
                           static_cast<const std::uint8_t*>(buffer), count,
-                          read_deadline(clock_type::now(), count), sent);
+                          read_deadline(clock_type::now(), count), sent, error);
+    if (!ok)
+        setFailure(error == 0 ? link_error::no_port : link_error::port_failed,
+                   error == 0 ? str() : error_text(error));
     if (transferred)
         *transferred = sent;
     return ok;
@@ -302,8 +361,13 @@ bool OrvelCom::probePort(const str& name) {
     if (fd.get() < 0)
         return false;
     int status = 0;
-    if (::ioctl(fd.get(), TIOCMGET, &status) != 0 && !is_pseudo_terminal(fd.get()))
+    termios tio;
+    if (::tcgetattr(fd.get(), &tio) != 0 ||
+        (::ioctl(fd.get(), TIOCMGET, &status) != 0 && !is_pseudo_terminal(fd.get())))
         return false; // no modem port
+    // A port that another program holds is not disturbed by the question.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
     bool result = true;
     configurePort(fd.get(), probe_multiplier);
 
@@ -312,17 +376,18 @@ bool OrvelCom::probePort(const str& name) {
     static const char request[] = "AT+CGSN\r";
     std::uint32_t sent = 0;
     auto start = clock_type::now();
+    int error = 0;
     if (timed_write(fd.get(), -1, reinterpret_cast<const std::uint8_t*>(request), 8,
-                    start + milliseconds(1000), sent) &&
+                    start + milliseconds(1000), sent, error) &&
         sent == 8) {
         std::uint8_t answer[256] = {};
         std::uint32_t got = 0;
         bool timed_out = false;
         auto read_start = clock_type::now();
         auto limit = read_start + milliseconds(1000);
-        bool ok =
-            timed_read(fd.get(), -1, answer, sizeof answer,
-                       std::min(limit, read_deadline(read_start, sizeof answer)), got, timed_out);
+        bool ok = timed_read(fd.get(), -1, answer, sizeof answer,
+                             std::min(limit, read_deadline(read_start, sizeof answer)), got,
+                             timed_out, error);
         // The read finished within the second when it filled up, failed, or its 150 ms gap
         // after a byte ended it before the second was over.
         bool finished = !ok || !timed_out || clock_type::now() < limit;

@@ -101,18 +101,24 @@ struct OrvelCom::impl {
     OVERLAPPED ov;              // serves every read and write of the open port
     std::atomic<bool> closing{false};
 
-    // Runs one overlapped read or write on the open port.
-    template <class Start> bool run(HANDLE h, Start start, std::uint32_t* transferred) {
+    // Runs one overlapped read or write on the open port. On failure `error` is the system's
+    // text, or empty when the port was being closed.
+    template <class Start> bool run(HANDLE h, Start start, std::uint32_t* transferred, str& error) {
         std::lock_guard<std::mutex> hold(io);
         ov.Offset = 0;
         ov.OffsetHigh = 0;
-        if (!start(h, &ov) && GetLastError() != ERROR_IO_PENDING)
+        if (!start(h, &ov) && GetLastError() != ERROR_IO_PENDING) {
+            if (!closing.load())
+                error = last_system_error_text();
             return false;
+        }
         // A close that came before the call was issued could not cancel it: do it now.
         if (closing.load())
             CancelIoEx(h, &ov);
         DWORD done = 0;
         bool ok = complete(h, &ov, done);
+        if (!ok && !closing.load())
+            error = last_system_error_text();
         if (transferred)
             *transferred = done;
         return ok;
@@ -177,11 +183,30 @@ bool OrvelCom::configurePort(comm_handle handle, int multiplier) {
 bool OrvelCom::openPort(const str& name) {
     std::lock_guard<std::recursive_mutex> hold(impl_->state);
     closePort();
-    if (name.empty())
+    out_of_step_since_.store(0);
+    if (name.empty()) {
+        setFailure(link_error::open_failed, str(u"no port named"));
         return false;
+    }
     handle_holder h(open_comm(name));
-    if (!h.get())
+    if (!h.get()) {
+        // A port that another program has open is refused with one of these.
+        const DWORD code = GetLastError();
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION)
+            setFailure(link_error::port_busy);
+        else
+            setFailure(link_error::open_failed, last_system_error_text());
         return false;
+    }
+    // Only a comm device is a serial port; nothing is written to anything else (a disk file,
+    // the null device, a pipe).
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (GetFileType(h.get()) != FILE_TYPE_CHAR || !GetCommState(h.get(), &dcb)) {
+        setFailure(link_error::not_a_port);
+        return false;
+    }
     configurePort(as_number(h.get()), 1); // the port counts as open even when a setting is refused
     impl_->closing.store(false);
     impl_->guard.attach(as_number(h.release()));
@@ -209,22 +234,39 @@ void OrvelCom::closePort() {
 
 bool OrvelCom::readBytes(void* buffer, std::uint32_t count, std::uint32_t* transferred) {
     port_use use(impl_->guard);
-    if (!use)
+    if (!use) {
+        setFailure(link_error::no_port);
         return false;
-    return impl_->run(
+    }
+    std::uint32_t got = 0;
+    str error;
+    bool ok = impl_->run(
         as_handle(use.handle()),
         [&](HANDLE h, OVERLAPPED* ov) { return ReadFile(h, buffer, count, nullptr, ov) != FALSE; },
-        transferred);
+        &got, error);
+    if (got > 0)
+        noteInput();
+    if (!ok)
+        setFailure(error.empty() ? link_error::no_port : link_error::port_failed, error);
+    if (transferred)
+        *transferred = got;
+    return ok;
 }
 
 bool OrvelCom::writeBytes(const void* buffer, std::uint32_t count, std::uint32_t* transferred) {
     port_use use(impl_->guard);
-    if (!use)
+    if (!use) {
+        setFailure(link_error::no_port);
         return false;
-    return impl_->run(
+    }
+    str error;
+    bool ok = impl_->run(
         as_handle(use.handle()),
         [&](HANDLE h, OVERLAPPED* ov) { return WriteFile(h, buffer, count, nullptr, ov) != FALSE; },
-        transferred);
+        transferred, error);
+    if (!ok)
+        setFailure(error.empty() ? link_error::no_port : link_error::port_failed, error);
+    return ok;
 }
 
 std::uint32_t OrvelCom::bytesWaiting() {
