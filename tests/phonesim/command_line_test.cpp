@@ -29,7 +29,16 @@ TEST(FaultWords, EachFaultIsParsed) {
     EXPECT_TRUE(parse_fault("slow=20", f));
     EXPECT_TRUE(parse_fault("oversize=6", f));
     EXPECT_TRUE(parse_fault("bigdir=1500", f));
-    EXPECT_TRUE(f.noise && f.ack && f.hostile);
+    EXPECT_TRUE(parse_fault("echo", f));
+    EXPECT_TRUE(parse_fault("late=2", f));
+    EXPECT_TRUE(parse_fault("babble=7", f));
+    EXPECT_TRUE(parse_fault("endless", f));
+    EXPECT_TRUE(parse_fault("bigchunk=8", f));
+    EXPECT_TRUE(parse_fault("linebreak", f));
+    EXPECT_TRUE(f.noise && f.ack && f.hostile && f.echo && f.endless && f.linebreak);
+    EXPECT_EQ(f.late, 2u);
+    EXPECT_EQ(f.babble, 7u);
+    EXPECT_EQ(f.bigchunk, 8u);
     EXPECT_EQ(f.badcrc, 3u);
     EXPECT_EQ(f.lost, 4u);
     EXPECT_EQ(f.silent, 5u);
@@ -40,7 +49,8 @@ TEST(FaultWords, EachFaultIsParsed) {
 
 TEST(FaultWords, MalformedWordsAreRefusedAndChangeNothing) {
     for (const char* word : {"", "Noise", "noise=1", "lost", "lost=", "lost=0", "lost=-1",
-                             "lost=2x", "lost=99999999999", "slow=1.5", "bigdir= 3", "unknown=3"}) {
+                             "lost=2x", "lost=99999999999", "slow=1.5", "bigdir= 3", "unknown=3",
+                             "echo=1", "late", "babble=", "endless=2"}) {
         Faults f;
         EXPECT_FALSE(parse_fault(word, f)) << word;
         EXPECT_FALSE(f.noise);

@@ -225,3 +225,74 @@ TEST_F(PhoneTest, FaultsCanChangeWhileThePhoneRuns) {
     phone.set_faults({});
     EXPECT_TRUE(line->exchange(open_registry).crc_ok);
 }
+
+TEST_F(PhoneTest, AnEchoingLineReturnsEveryByteBeforeTheAnswer) {
+    phonesim::Faults faults;
+    faults.echo = true;
+    start_with(faults);
+    ASSERT_TRUE(line->send(open_registry));
+    const Reply echo = line->read_frame();
+    ASSERT_TRUE(echo.received);
+    EXPECT_EQ(echo.frame, open_registry);
+    const Reply reply = line->read_frame();
+    ASSERT_TRUE(reply.received);
+    EXPECT_TRUE(reply.crc_ok);
+    EXPECT_NE(reply.u32(8), all_bits);
+}
+
+TEST_F(PhoneTest, ALateReplyComesSecondsAfterItsRequest) {
+    phonesim::Faults faults;
+    faults.late = 1;
+    start_with(faults);
+    ASSERT_TRUE(line->send(open_registry));
+    EXPECT_TRUE(line->drain(1000).empty()) << "nothing within a second";
+    const Reply late = line->read_frame(phonesim::late_ms + 2000);
+    ASSERT_TRUE(late.received);
+    EXPECT_TRUE(late.crc_ok);
+    EXPECT_TRUE(line->exchange(open_registry).received) << "the next reply is on time";
+}
+
+TEST_F(PhoneTest, ABabblingPhoneAnswersNothingAndSendsTextWithoutEnd) {
+    phonesim::Faults faults;
+    faults.babble = 2;
+    start_with(faults);
+    EXPECT_EQ(line->at("AT+CGMM"), cgmm_answer);
+    ASSERT_TRUE(line->send(open_registry));
+    const bytes heard = line->read_count(200);
+    ASSERT_EQ(heard.size(), 200u) << "it keeps talking";
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x7F), 0) << "never a frame";
+    const std::string text(heard.begin(), heard.end());
+    EXPECT_NE(text.find("line noise"), std::string::npos);
+    EXPECT_EQ(text.find("OK"), std::string::npos);
+}
+
+TEST_F(PhoneTest, EndlessFilesAndOversizeChunksAndLineBreaks) {
+    phonesim::Faults faults;
+    faults.endless = true;
+    faults.bigchunk = 2;
+    faults.linebreak = true;
+    start_with(faults);
+    const std::uint32_t file =
+        line->exchange(handle_request(0, 2, with_path("/Registry/MainMenu_reg.ini"))).u32(8);
+    ASSERT_NE(file, all_bits);
+    // Chunk replies never report the end; the second holds 80 bytes more than asked for.
+    std::vector<std::uint32_t> counts;
+    for (int i = 0; i < 40; ++i) {
+        const Reply chunk = line->exchange(handle_request(2, file, u32_bytes(620)));
+        ASSERT_TRUE(chunk.received);
+        EXPECT_EQ(chunk.u32(8), 1u) << i;
+        counts.push_back(chunk.u32(12));
+    }
+    EXPECT_EQ(counts[1], 700u);
+    EXPECT_EQ(counts.back(), 620u);
+
+    const std::uint32_t dir = line->exchange(path_request(8, "/")).u32(8);
+    bool found = false;
+    for (int i = 0; i < 100; ++i) {
+        const Reply entry = line->exchange(handle_request(10, dir));
+        if (!entry.received || entry.u32(8) == 0)
+            break;
+        found = found || entry.text(48) == phonesim::linebreak_name;
+    }
+    EXPECT_TRUE(found);
+}

@@ -144,6 +144,14 @@ bool LineClient::read_byte(std::uint8_t& byte, int timeout_ms) {
     return ::read(fd_, &byte, 1) == 1;
 }
 
+bytes LineClient::read_count(std::size_t count, int timeout_ms) {
+    bytes out;
+    std::uint8_t byte = 0;
+    while (out.size() < count && read_byte(byte, timeout_ms))
+        out.push_back(byte);
+    return out;
+}
+
 std::vector<bytes> LineClient::drain_reads(int quiet_ms) {
     std::vector<bytes> reads;
     for (;;) {

@@ -44,6 +44,8 @@ public:
     // The bytes of each read() until the line is quiet for `quiet_ms` (to see how output was
     // spread).
     std::vector<bytes> drain_reads(int quiet_ms);
+    // The next `count` bytes, each within timeout_ms (fewer when the line falls quiet).
+    bytes read_count(std::size_t count, int timeout_ms = 3000);
     // Sends "line\r" and collects the answer up to its result line ("OK", "ERROR"); empty on
     // time-out.
     std::string at(const std::string& line, int timeout_ms = 3000);

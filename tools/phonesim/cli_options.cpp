@@ -23,7 +23,7 @@ const char* usage_text() {
     return "usage: orvel-phonesim --root DIR [--link PATH] [--com-dir DIR] [--baud N]\n"
            "                      [--fault WORD]... [--connect PORT]\n"
            "faults: noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N, "
-           "hostile\n";
+           "hostile,\n        echo, late=N, babble=N, endless, bigchunk=N, linebreak\n";
 }
 
 CommandLine parse_command_line(int argc, const char* const* argv) {

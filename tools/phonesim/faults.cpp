@@ -27,6 +27,12 @@ bool parse_fault(const std::string& word, Faults& faults) {
             faults.ack = true;
         else if (name == "hostile")
             faults.hostile = true;
+        else if (name == "echo")
+            faults.echo = true;
+        else if (name == "endless")
+            faults.endless = true;
+        else if (name == "linebreak")
+            faults.linebreak = true;
         else
             return false;
         return true;
@@ -46,6 +52,12 @@ bool parse_fault(const std::string& word, Faults& faults) {
         faults.oversize = value;
     else if (name == "bigdir")
         faults.bigdir = value;
+    else if (name == "late")
+        faults.late = value;
+    else if (name == "babble")
+        faults.babble = value;
+    else if (name == "bigchunk")
+        faults.bigchunk = value;
     else
         return false;
     return true;

@@ -15,6 +15,8 @@ public:
 
     // False when the phone is being stopped or the terminal end is closed.
     bool send(const std::uint8_t* data, std::size_t size, unsigned baud, unsigned gap_ms);
+    // Waits ms milliseconds; false when the phone is being stopped meanwhile.
+    bool pause(unsigned ms) { return wait_until(clock::now() + std::chrono::milliseconds(ms)); }
 
 private:
     using clock = std::chrono::steady_clock;

@@ -1,5 +1,7 @@
 #include "tools/phonesim/phone_fs.h"
 
+#include "tools/phonesim/phonesim.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -221,6 +223,13 @@ std::vector<DirEntry> PhoneFs::list(const Target& target) const {
             entries.push_back(entry);
         }
     }
+    if (linebreak_) {
+        DirEntry entry;
+        entry.name = linebreak_name;
+        entry.size = 1;
+        entry.attributes = attr_archive;
+        entries.push_back(entry);
+    }
     return entries;
 }
 
@@ -276,6 +285,20 @@ bool PhoneFs::read(std::uint32_t number, std::size_t max, std::vector<std::uint8
     Handle* handle = find(number, false);
     if (!handle)
         return false;
+    const bool ok = read_some(*handle, max, out);
+    if (!ok || !endless_ || !out.empty())
+        return ok;
+    // Past the end the phone keeps going with generated data.
+    out.resize(max);
+    for (std::size_t i = 0; i < max; ++i)
+        out[i] = static_cast<std::uint8_t>('a' + (handle->generated + i) % 26);
+    handle->generated += max;
+    return true;
+}
+
+bool PhoneFs::read_some(Handle& file, std::size_t max, std::vector<std::uint8_t>& out) {
+    out.clear();
+    Handle* handle = &file;
     if (!handle->fd.valid()) {
         const std::size_t count = std::min(max, handle->content.size() - handle->offset);
         out.assign(handle->content.begin() + handle->offset,

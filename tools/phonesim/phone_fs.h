@@ -47,9 +47,13 @@ public:
     // handle.
     bool next_entry(std::uint32_t handle, DirEntry& entry, std::uint32_t& number);
     bool close_dir(std::uint32_t handle);
-    void set_extras(unsigned bigdir, bool hostile) {
+    // `linebreak` adds an entry whose name holds a line break; `endless` makes every file read go
+    // on past the file's end with generated data.
+    void set_extras(unsigned bigdir, bool hostile, bool linebreak = false, bool endless = false) {
         bigdir_ = bigdir;
         hostile_ = hostile;
+        linebreak_ = linebreak;
+        endless_ = endless;
     }
     std::uint32_t open_handles() const { return static_cast<std::uint32_t>(handles_.size()); }
 
@@ -66,6 +70,7 @@ private:
         UniqueFd fd;
         std::string content; // generated files of "/big"
         std::size_t offset = 0;
+        std::size_t generated = 0; // bytes made up past the end (the `endless` fault)
         std::vector<DirEntry> entries;
         std::size_t next = 0;
     };
@@ -74,10 +79,14 @@ private:
     std::vector<DirEntry> list(const Target& target) const;
     std::uint32_t add_handle(Handle handle);
     Handle* find(std::uint32_t handle, bool dir);
+    // The file's next bytes, up to max; empty at its end.
+    bool read_some(Handle& handle, std::size_t max, std::vector<std::uint8_t>& out);
 
     std::string root_;
     unsigned bigdir_;
     bool hostile_;
+    bool linebreak_ = false;
+    bool endless_ = false;
     std::map<std::uint32_t, Handle> handles_;
     std::uint32_t next_handle_ = 1;
 };

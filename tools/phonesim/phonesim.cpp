@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -19,6 +20,8 @@ namespace {
 
 // A frame that stops arriving for this long is dropped.
 constexpr int frame_timeout_ms = 1000;
+// A babbling phone sends a byte this often (or at the slow fault's gap, when longer).
+constexpr unsigned babble_gap_ms = 10;
 
 } // namespace
 
@@ -32,7 +35,13 @@ struct Phone::Impl {
     std::atomic<bool> running{false};
 
     void run();
+    Faults faults();
 };
+
+Faults Phone::Impl::faults() {
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    return shared.faults;
+}
 
 void Phone::Impl::run() {
     Session session(options, shared);
@@ -40,15 +49,28 @@ void Phone::Impl::run() {
     bool closed = false; // the terminal end is not open on the PC side
     std::uint8_t input[4096];
     std::vector<std::uint8_t> out;
+    std::size_t babbled = 0; // bytes of babble_text sent so far
     for (;;) {
         pollfd fds[3] = {
             {wake_read.get(), POLLIN, 0}, {pty.watch(), POLLIN, 0}, {pty.master(), POLLIN, 0}};
-        const int timeout = !closed && session.inside_frame() ? frame_timeout_ms : -1;
+        const bool babbling = !closed && session.babbling();
+        const int gap = static_cast<int>(std::max(faults().slow_ms, babble_gap_ms));
+        const int timeout = babbling                            ? gap
+                            : !closed && session.inside_frame() ? frame_timeout_ms
+                                                                : -1;
         const int ready = poll(fds, closed ? 2 : 3, timeout);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0 || fds[0].revents)
             return;
+        if (ready == 0 && babbling) {
+            // One more byte of text that is never a frame or a result line.
+            const auto byte =
+                static_cast<std::uint8_t>(babble_text[babbled++ % (sizeof babble_text - 1)]);
+            if (!output.send(&byte, 1, 0, 0))
+                closed = true;
+            continue;
+        }
         if (ready == 0) {
             session.reset(); // a frame stopped arriving
             continue;
@@ -73,16 +95,19 @@ void Phone::Impl::run() {
             std::lock_guard<std::mutex> lock(shared.mutex);
             shared.counters.bytes_received += static_cast<std::uint64_t>(got);
         }
+        const Faults now = faults();
         out.clear();
+        if (now.echo) // an echoing line returns every byte before the phone answers
+            out.assign(input, input + got);
         session.receive(input, static_cast<std::size_t>(got), out);
         if (out.empty())
             continue;
-        Faults faults;
-        {
-            std::lock_guard<std::mutex> lock(shared.mutex);
-            faults = shared.faults;
+        if (const unsigned delay = session.take_delay()) {
+            // A late reply: the phone takes its time, the line stays open meanwhile.
+            if (!output.pause(delay))
+                return;
         }
-        if (!output.send(out.data(), out.size(), options.baud, faults.slow_ms)) {
+        if (!output.send(out.data(), out.size(), options.baud, now.slow_ms)) {
             pollfd wake{wake_read.get(), POLLIN, 0};
             if (poll(&wake, 1, 0) > 0)
                 return;

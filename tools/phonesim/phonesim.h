@@ -12,16 +12,29 @@ namespace phonesim {
 
 // Faults the phone can be told to show. Counts n are 1-based; 0 switches the fault off.
 struct Faults {
-    bool noise = false;    // junk bytes (never 0x7F) before every reply frame
-    unsigned badcrc = 0;   // the n-th reply frame carries a wrong CRC
-    unsigned lost = 0;     // the n-th reply frame is never sent
-    bool ack = false;      // an acknowledgement frame goes before every reply frame
-    unsigned silent = 0;   // from the n-th request on (AT lines and frames) nothing answers
-    unsigned slow_ms = 0;  // a gap of this many milliseconds after every byte sent
-    unsigned oversize = 0; // the n-th reply frame has a length field of 0xFFFF
-    unsigned bigdir = 0;   // a read-only folder "/big" of this many generated files
-    bool hostile = false;  // every listing also holds entries with unsafe names
+    bool noise = false;     // junk bytes (never 0x7F) before every reply frame
+    unsigned badcrc = 0;    // the n-th reply frame carries a wrong CRC
+    unsigned lost = 0;      // the n-th reply frame is never sent
+    bool ack = false;       // an acknowledgement frame goes before every reply frame
+    unsigned silent = 0;    // from the n-th request on (AT lines and frames) nothing answers
+    unsigned slow_ms = 0;   // a gap of this many milliseconds after every byte sent
+    unsigned oversize = 0;  // the n-th reply frame has a length field of 0xFFFF
+    unsigned bigdir = 0;    // a read-only folder "/big" of this many generated files
+    bool hostile = false;   // every listing also holds entries with unsafe names
+    bool echo = false;      // every byte received is sent straight back, as on an echoing line
+    unsigned late = 0;      // the n-th reply frame is sent late_ms after its request
+    unsigned babble = 0;    // from the n-th request on nothing answers; text without end instead
+    bool endless = false;   // reading a file never reaches its end: generated data follows it
+    unsigned bigchunk = 0;  // the n-th read-chunk reply carries more bytes than were asked for
+    bool linebreak = false; // every listing also holds a file whose name holds a line break
 };
+
+// How late a `late` reply comes: longer than a receive waits for a silent phone.
+constexpr unsigned late_ms = 6000;
+// Bytes of a babbling phone: text that is never a frame or a result line.
+constexpr char babble_text[] = "~~ line noise ~~\r\n";
+// The name of the `linebreak` entry: it would read as a line of its own in a listing.
+constexpr char linebreak_name[] = "x\n-\t999\tforged";
 
 // Applies one fault word ("noise", "badcrc=3", "slow=20", ...) to `faults`. False when the word is
 // unknown or its number is missing or malformed.

@@ -59,6 +59,10 @@ bool Session::count_request(const std::vector<std::uint8_t>& bytes, bool frame,
         ++c.at_lines;
     }
     c.last_request = bytes;
+    if (shared_.faults.babble != 0 && c.requests >= shared_.faults.babble)
+        babbling_ = true;
+    if (babbling_)
+        return false;
     return shared_.faults.silent == 0 || c.requests < shared_.faults.silent;
 }
 
@@ -82,15 +86,22 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
         ++(state == FrameReader::State::ack ? shared_.counters.acks : shared_.counters.bad_frames);
         return;
     }
-    const std::vector<std::uint8_t> request = reader_.payload();
-    if (!count_request(reader_.bytes(), true, get_u16(request.data())))
+    std::vector<std::uint8_t> request = reader_.payload();
+    const std::uint16_t code = get_u16(request.data());
+    if (!count_request(reader_.bytes(), true, code))
         return;
     Faults faults;
     {
         std::lock_guard<std::mutex> lock(shared_.mutex);
         faults = shared_.faults;
     }
-    fs_.set_extras(faults.bigdir, faults.hostile);
+    fs_.set_extras(faults.bigdir, faults.hostile, faults.linebreak, faults.endless);
+    if (code == code_read_chunk && ++chunk_replies_ == faults.bigchunk && request.size() >= 12) {
+        // Hands out more than asked for, as a faulty phone might.
+        std::vector<std::uint8_t> more(request);
+        put_u32(more, 8, get_u32(request.data() + 8) + 80);
+        request.swap(more);
+    }
     std::vector<std::uint8_t> frame = build_frame(files_.answer(request));
     std::uint64_t number = 0;
     {
@@ -100,6 +111,8 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
     }
     if (number == faults.lost)
         return;
+    if (number == faults.late)
+        delay_ms_ = late_ms;
     if (number == faults.badcrc)
         frame[frame.size() - 3] ^= 0x5A;
     if (number == faults.oversize)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/phonesim/at_service.h"
@@ -31,6 +32,11 @@ public:
     // Drops partly received input (the line was closed, or a frame stopped arriving).
     void reset();
     bool inside_frame() const { return in_frame_; }
+    // Whether the phone has begun to babble (the `babble` fault): it then answers nothing and
+    // its owner sends babble_text without end.
+    bool babbling() const { return babbling_; }
+    // The pause (ms) to keep before sending what the last receive produced; taken once.
+    unsigned take_delay() { return std::exchange(delay_ms_, 0u); }
 
 private:
     void take_frame(std::vector<std::uint8_t>& out);
@@ -44,6 +50,9 @@ private:
     AtService at_;
     FrameReader reader_;
     bool in_frame_ = false;
+    bool babbling_ = false;
+    unsigned delay_ms_ = 0;
+    std::uint64_t chunk_replies_ = 0; // read-chunk requests answered
     std::string line_;
 };
 
