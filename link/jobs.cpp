@@ -30,10 +30,17 @@ bool regular_file_size(const str& name, std::uint64_t& size) {
 
 void SamsungJob::execute(SamsungComm&) {}
 
+void SamsungJob::outcome(bool ok, const link_failure& why) {
+    ok_ = ok;
+    failure_ = ok ? link_failure() : why;
+    if (!ok && !failure_)
+        failure_.error = link_error::no_port;
+}
+
 void BrowseCommand::execute(SamsungComm& link) {
     SamsungProtocol& protocol = link.protocol();
     // Whatever the list holds is reported, also after a failed or cut-short listing.
-    ok_ = protocol.listDir(path_);
+    outcome(protocol.listDir(path_), protocol.lastFailure());
     const char16_t* path = path_.c_str();
     emit(sender(link), u"BrowseBegin", path);
     for (unsigned i = 0; i < protocol.entryCount(); ++i) {
@@ -60,8 +67,20 @@ bool ReadDirCommand::safeName(const str& name) {
 void ReadDirCommand::execute(SamsungComm& link) {
     failures_ = 0;
     skipped_ = 0;
+    stopped_ = false;
+    failure_ = link_failure();
     copyTree(link, phone_, pc_, 0);
     ok_ = failures_ == 0 && skipped_ == 0;
+}
+
+bool ReadDirCommand::failed(SamsungComm& link) {
+    ++failures_;
+    failure_ = link.protocol().lastFailure();
+    if (!failure_)
+        failure_.error = link_error::no_port;
+    if (failure_.linkLost())
+        stopped_ = true;
+    return !stopped_;
 }
 
 void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str& pcDir, int depth) {
@@ -69,18 +88,25 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
     str pc(pcDir);
     normalise_dir(phone);
     normalise_dir(pc);
-    if (!make_dir_chain(pc))
-        ++failures_; // the copies below then fail one by one
+    if (!make_dir_chain(pc)) {
+        // The copies below then fail one by one.
+        ++failures_;
+        failure_.error = link_error::pc_file;
+        failure_.detail.assign(u"cannot make PC folder ");
+        failure_.detail.append(pc);
+        failure_.detail.append(u": ");
+        failure_.detail.append(last_system_error_text());
+    }
 
     alist<SamsungDirEntry> list(SamsungComm::job_capacity, true);
-    if (!link.protocol().listDir(phone, &list))
-        ++failures_;
+    if (!link.protocol().listDir(phone, &list) && !failed(link))
+        return;
     std::uint32_t sum = 0;
     for (unsigned i = 0; i < list.count(); ++i)
         sum += list[i]->size;
     emit(sender(link), u"addprogressmax", sum);
 
-    for (unsigned i = 0; i < list.count(); ++i) {
+    for (unsigned i = 0; i < list.count() && !stopped_; ++i) {
         const SamsungDirEntry& entry = *list[i];
         if (entry == u"." || entry == u"..")
             continue;
@@ -99,13 +125,13 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
             else
                 copyTree(link, phoneChild, pcChild, depth + 1);
         } else if (!link.protocol().getFile(phoneChild, pcChild)) {
-            ++failures_;
+            failed(link);
         }
     }
 }
 
 void ReadFileCommand::execute(SamsungComm& link) {
-    ok_ = link.protocol().getFile(phone_, pc_);
+    outcome(link.protocol().getFile(phone_, pc_), link.protocol().lastFailure());
 }
 
 std::int32_t WriteFileCommand::weight() {
@@ -118,19 +144,26 @@ std::int32_t WriteFileCommand::weight() {
 void WriteFileCommand::execute(SamsungComm& link) {
     std::uint64_t size = 0;
     // A folder or a missing file would otherwise open a phone file for nothing.
-    ok_ = regular_file_size(pc_, size) && link.protocol().putFile(pc_, phone_);
+    if (!regular_file_size(pc_, size)) {
+        str why(u"cannot read PC file ");
+        why.append(pc_);
+        why.append(u": it is no regular file");
+        outcome(false, link_failure{link_error::pc_file, why});
+        return;
+    }
+    outcome(link.protocol().putFile(pc_, phone_), link.protocol().lastFailure());
 }
 
 void DeleteFileCommand::execute(SamsungComm& link) {
-    ok_ = link.protocol().deleteFile(path_);
+    outcome(link.protocol().deleteFile(path_), link.protocol().lastFailure());
 }
 
 void MakeDirCommand::execute(SamsungComm& link) {
-    ok_ = link.protocol().makeDir(path_);
+    outcome(link.protocol().makeDir(path_), link.protocol().lastFailure());
 }
 
 void ReadBufCommand::execute(SamsungComm& link) {
-    ok_ = link.protocol().getBuffer(path_, contents_);
+    outcome(link.protocol().getBuffer(path_, contents_), link.protocol().lastFailure());
     if (ok_)
         emit(sender(link), u"ReadBufCommand", path_.c_str(), &contents_);
 }
@@ -141,7 +174,7 @@ WriteBufCommand::WriteBufCommand(iostore& source, const str& phoneFile)
 }
 
 void WriteBufCommand::execute(SamsungComm& link) {
-    ok_ = link.protocol().putBuffer(path_, contents_);
+    outcome(link.protocol().putBuffer(path_, contents_), link.protocol().lastFailure());
 }
 
 void InfoCommand::stripPrefix(str& answer) {
@@ -153,7 +186,7 @@ void InfoCommand::stripPrefix(str& answer) {
 }
 
 void InfoCommand::execute(SamsungComm& link) {
-    ok_ = link.sendAT(command_, answer_);
+    outcome(link.sendAT(command_, answer_), link.lastFailure());
     stripPrefix(answer_);
     emit(sender(link), u"InfoCommand", label_.c_str(), answer_.c_str());
 }

@@ -2,12 +2,14 @@
 // The jobs of the link worker. A window creates a job with new and hands it to
 // SamsungComm::addJob; from then on the link owns it, runs it on the worker thread and destroys it.
 // Jobs report through signals emitted from the link's vObject; each also records whether its
-// operation succeeded (ok()), which a subclass can read at the end of its own execute().
+// operation succeeded (ok()) and, when it did not, why (failure()), which a subclass can read at
+// the end of its own execute().
 
 #include <cstdint>
 
 #include "core/str.h"
 #include "core/stream.h"
+#include "link/link_failure.h"
 
 class SamsungComm;
 
@@ -24,9 +26,16 @@ public:
 
     // Whether the last execute succeeded; false for a job that has not run.
     bool ok() const { return ok_; }
+    // Why the last execute failed (empty when it succeeded or has not run).
+    const link_failure& failure() const { return failure_; }
 
 protected:
+    // Records the outcome of an operation of the link: ok_, and the reason when it failed (the
+    // protocol's, or the port's for AT exchanges).
+    void outcome(bool ok, const link_failure& why);
+
     bool ok_ = false;
+    link_failure failure_;
 };
 
 // Lists a phone directory and reports every entry:
@@ -49,8 +58,10 @@ private:
 // Copies a phone directory tree into a PC directory, emitting "addprogressmax" (the sum of the
 // listed sizes) once per directory level. Entries whose names cannot be PC path components
 // (empty, ".", "..", holding "/", "\", ":" or a control character) are skipped, as is anything
-// deeper than max_depth levels below the start. ok: every listing and copy succeeded and nothing
-// was skipped for its name or depth.
+// deeper than max_depth levels below the start. A refused or failed file or listing does not
+// stop the walk; a phone that stopped answering (or a port that went away) does: nothing more
+// is asked then. ok: every listing and copy succeeded and nothing was skipped for its name or
+// depth; failure(): the reason of the last failed listing or copy.
 class ReadDirCommand : public SamsungJob {
 public:
     static constexpr int max_depth = 64;
@@ -61,17 +72,22 @@ public:
     // Whether a phone entry name is usable as one PC path component.
     static bool safeName(const str& name);
 
-    // Of the last execute: failed listings and copies; entries skipped for name or depth.
+    // Of the last execute: failed listings and copies; entries skipped for name or depth;
+    // whether the walk ended early because the link was lost.
     unsigned failures() const { return failures_; }
     unsigned skipped() const { return skipped_; }
+    bool stopped() const { return stopped_; }
 
 private:
     void copyTree(SamsungComm& link, const str& phone, const str& pc, int depth);
+    // Counts a failure of the protocol; false when the walk must end.
+    bool failed(SamsungComm& link);
 
     str pc_;
     str phone_;
     unsigned failures_ = 0;
     unsigned skipped_ = 0;
+    bool stopped_ = false;
 };
 
 // getFile(phone path, PC path). The weight is the size as listed.

@@ -4,6 +4,7 @@
 #include "link/samsung_protocol.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -29,6 +30,12 @@ constexpr int max_empty_reads = 2;
 // Consecutive read-chunk replies that announce more data but carry none before a transfer gives
 // up: a phone stuck in that state would otherwise keep the transfer going forever.
 constexpr int max_idle_chunks = 64;
+
+std::int64_t now_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // The largest payload whose frame fits a packet.
 constexpr std::uint32_t max_payload = SamsungPacket::max_length - 2;
@@ -118,44 +125,51 @@ bool SamsungProtocol::buildHandleRequest(SamsungPacket& packet, std::uint16_t co
 // ---------------------------------------------------------------------------------------------
 // Exchange
 
+bool SamsungProtocol::fail(link_error error, const str& detail) {
+    failure_.error = error;
+    failure_.detail = detail;
+    return false;
+}
+
+bool SamsungProtocol::failFromPort() {
+    failure_ = port_ ? port_->lastFailure() : link_failure();
+    if (!failure_)
+        failure_.error = link_error::no_port;
+    return false;
+}
+
 bool SamsungProtocol::sendAck() {
     std::uint32_t sent = 0;
-    return port_ && port_->writeBytes(ack_frame, sizeof ack_frame, &sent) &&
-           sent == sizeof ack_frame;
+    if (!port_)
+        return fail(link_error::no_port);
+    if (!port_->writeBytes(ack_frame, sizeof ack_frame, &sent))
+        return failFromPort();
+    if (sent != sizeof ack_frame)
+        return fail(link_error::port_failed, str(u"the acknowledgement was not sent whole"));
+    return true;
 }
 
-void SamsungProtocol::drainInput() {
-    std::uint8_t sink[256];
-    for (int rounds = 0; rounds < 64; ++rounds) {
-        std::uint32_t waiting = port_->bytesWaiting();
-        if (waiting == 0)
-            return;
-        std::uint32_t got = 0;
-        if (!port_->readBytes(sink, std::min<std::uint32_t>(waiting, sizeof sink), &got) ||
-            got == 0)
-            return;
-    }
-}
-
-bool SamsungProtocol::readExact(std::uint8_t* into, std::uint32_t count) {
+bool SamsungProtocol::readExact(std::uint8_t* into, std::uint32_t count, std::int64_t deadline) {
     int empty = 0;
     while (count > 0) {
-        // Ask for everything when bytes are already in flight, so the read returns the moment
-        // the rest arrived; otherwise wait for one byte, which bounds the wait on a phone that
-        // fell silent to one short time-out instead of one scaled by the frame size.
-        std::uint32_t want = port_->bytesWaiting() > 0 ? count : 1;
+        // Take what has arrived; with nothing there, wait for one byte, which bounds a wait on a
+        // phone that fell silent to one short time-out, and a trickle to the deadline.
+        const std::uint32_t waiting = port_->bytesWaiting();
+        const std::uint32_t want = waiting > 0 ? std::min(count, waiting) : 1;
         std::uint32_t got = 0;
         if (!port_->readBytes(into, want, &got))
-            return false;
+            return failFromPort();
         if (got == 0) {
             if (++empty >= max_empty_reads)
-                return false;
-            continue;
+                return fail(link_error::bad_frame, str(u"the reply stopped short"));
+        } else {
+            empty = 0;
+            got = std::min(got, want);
+            into += got;
+            count -= got;
         }
-        empty = 0;
-        got = std::min(got, want);
-        into += got;
-        count -= got;
+        if (count > 0 && now_ms() >= deadline)
+            return fail(link_error::incomplete);
     }
     return true;
 }
@@ -163,36 +177,47 @@ bool SamsungProtocol::readExact(std::uint8_t* into, std::uint32_t count) {
 bool SamsungProtocol::receiveFrame() {
     reply_.reset();
     if (!port_)
-        return false;
+        return fail(link_error::no_port);
     std::uint8_t* d = reply_.data();
 
-    // Skip anything before a start byte.
+    // Skip anything before a start byte. The deadline runs from the first byte that arrives.
     int empty = 0;
     std::uint32_t noise = 0;
+    std::int64_t deadline = 0;
     for (;;) {
         std::uint8_t byte = 0;
         std::uint32_t got = 0;
         if (!port_->readBytes(&byte, 1, &got))
-            return false;
+            return failFromPort();
         if (got == 0) {
             if (++empty >= max_empty_reads)
-                return false;
+                return fail(deadline == 0 ? link_error::no_answer : link_error::incomplete);
+            if (deadline != 0 && now_ms() >= deadline)
+                return fail(link_error::incomplete);
             continue;
         }
         empty = 0;
+        if (deadline == 0)
+            deadline = now_ms() + reply_limit_ms;
         if (byte == SamsungPacket::start_byte)
             break;
         if (++noise > max_noise)
-            return false;
+            return fail(link_error::bad_frame, str(u"no frame in what arrived"));
+        if (now_ms() >= deadline)
+            return fail(link_error::incomplete);
     }
 
     // Length and type byte; then exactly the rest of the frame: payload, CRC and end byte.
-    if (!readExact(d + 1, 3))
+    if (!readExact(d + 1, 3, deadline)) {
+        reply_.reset();
         return false;
+    }
     std::uint32_t length = get_u16le(d + 1);
-    if (length == 0 || length > SamsungPacket::max_length)
-        return false;
-    if (!readExact(d + SamsungPacket::header_size, length + 1)) {
+    if (length == 0 || length > SamsungPacket::max_length) {
+        reply_.reset();
+        return fail(link_error::bad_frame, str(u"its length does not fit"));
+    }
+    if (!readExact(d + SamsungPacket::header_size, length + 1, deadline)) {
         reply_.reset();
         return false;
     }
@@ -200,31 +225,56 @@ bool SamsungProtocol::receiveFrame() {
 
     if (length == 1 && !reply_.isAck()) {
         reply_.reset();
-        return false;
+        return fail(link_error::bad_frame, str(u"a one-byte frame that is no acknowledgement"));
     }
     if (!reply_.crcMatches()) {
         std::printf("%d \n", static_cast<int>(length));
         std::fflush(stdout);
         reply_.reset();
-        return false;
+        return fail(link_error::bad_frame, str(u"wrong CRC"));
     }
     return true;
 }
 
 bool SamsungProtocol::exchange(SamsungPacket& request) {
-    if (!port_ || request.frameLength() == 0)
-        return false;
-    drainInput();
+    if (!port_)
+        return fail(link_error::no_port);
+    if (request.frameLength() == 0)
+        return fail(link_error::bad_request);
+    // A late reply to an earlier, failed request must not pass for this one's.
+    if (!port_->settleInput())
+        return failFromPort();
     std::uint32_t sent = 0;
-    if (!port_->writeBytes(request.data(), request.frameLength(), &sent) ||
-        sent != request.frameLength())
+    const bool written = port_->writeBytes(request.data(), request.frameLength(), &sent);
+    if (!written || sent != request.frameLength()) {
+        if (written)
+            fail(link_error::port_failed, str(u"the request was not sent whole"));
+        else
+            failFromPort();
+        port_->markOutOfStep();
         return false;
-    if (!receiveFrame())
-        return false;
-    // One acknowledgement ahead of the reply is skipped.
-    if (reply_.isAck() && !receiveFrame())
-        return false;
-    return true;
+    }
+    // Before the reply: one echo of the request (an echoing line) and one acknowledgement of the
+    // phone. An acknowledgement ahead of the echo was our own, echoed, and does not count.
+    bool echo_seen = false;
+    bool ack_seen = false;
+    for (;;) {
+        if (!receiveFrame()) {
+            port_->markOutOfStep();
+            return false;
+        }
+        if (!echo_seen && reply_.frameLength() == request.frameLength() &&
+            std::memcmp(reply_.data(), request.data(), request.frameLength()) == 0) {
+            echo_seen = true;
+            ack_seen = false;
+            continue;
+        }
+        if (!ack_seen && reply_.isAck()) {
+            ack_seen = true;
+            continue;
+        }
+        return true;
+    }
 }
 
 bool SamsungProtocol::transact(SamsungPacket& request) {
@@ -237,14 +287,29 @@ bool SamsungProtocol::transact(SamsungPacket& request) {
 bool SamsungProtocol::openFile(std::uint16_t command, std::uint32_t mode, const str& phonePath,
                                std::uint32_t& handle) {
     SamsungPacket request;
-    if (!buildHandleRequest(request, command, mode, phonePath) || !transact(request))
+    if (!buildHandleRequest(request, command, mode, phonePath))
+        return fail(link_error::bad_request);
+    if (!transact(request))
         return false;
-    return reply_.u32At(at_word, handle) && handle != bad_handle;
+    if (!reply_.u32At(at_word, handle))
+        return fail(link_error::bad_frame, str(u"the reply holds no handle"));
+    if (handle == bad_handle)
+        return fail(link_error::refused);
+    return true;
 }
 
 bool SamsungProtocol::closeHandle(std::uint16_t command, std::uint32_t handle) {
     SamsungPacket request;
     return buildHandleRequest(request, command, handle) && transact(request);
+}
+
+bool SamsungProtocol::abandon(std::uint16_t closeCommand, std::uint32_t handle) {
+    if (port_ && port_->isOpen()) {
+        const link_failure first = failure_;
+        closeHandle(closeCommand, handle);
+        failure_ = first;
+    }
+    return false;
 }
 
 void SamsungProtocol::progressText(const str& phonePath) {
@@ -262,46 +327,62 @@ bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint
         std::uint32_t got = 0;
         if (!source.read(body + 4, want, &got) || got == 0 || got > want) {
             // The source cannot deliver what it claims to hold: end the transfer.
-            closeHandle(cmd_close_file, handle);
-            return false;
+            str why(u"cannot read PC file ");
+            why.append(source.name());
+            fail(link_error::pc_file, why);
+            return abandon(cmd_close_file, handle);
         }
         put_u32le(body, got);
         if (!buildHandleRequest(request, cmd_write_chunk, handle, body, got + 4) ||
             !transact(request))
-            return false;
+            return abandon(cmd_close_file, handle);
         emit(port_, u"addprogress", chunk_size);
     }
     return true;
 }
 
 // Reads the chunks of an open phone file into sink until the phone reports the end, then closes
-// the handle. False when an exchange, a reply or the sink fails.
+// the handle. False when an exchange, a reply or the sink fails, or the file goes past the fetch
+// limit; the handle is closed then too where the port still works.
 bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool progress) {
     SamsungPacket request;
     std::uint8_t want[4];
     put_u32le(want, chunk_size);
     int idle = 0;
+    std::uint64_t received = 0;
     for (;;) {
         std::uint32_t more = 0, count = 0, written = 0;
         if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
-            !transact(request) || !reply_.u32At(at_word, more))
-            return false;
+            !transact(request))
+            return abandon(cmd_close_file, handle);
+        if (!reply_.u32At(at_word, more)) {
+            fail(link_error::bad_frame, str(u"a chunk reply without its words"));
+            return abandon(cmd_close_file, handle);
+        }
         if (more == 0)
             return closeHandle(cmd_close_file, handle);
         if (progress)
             emit(port_, u"addprogress", chunk_size);
-        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count))
-            return false;
+        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count)) {
+            // A dropped or cut chunk would corrupt the file.
+            fail(link_error::bad_frame, str(u"a chunk count that does not fit"));
+            return abandon(cmd_close_file, handle);
+        }
         idle = count == 0 ? idle + 1 : 0;
         if (idle > max_idle_chunks) {
-            closeHandle(cmd_close_file, handle);
-            return false;
+            fail(link_error::bad_frame, str(u"the announced data never came"));
+            return abandon(cmd_close_file, handle);
         }
+        if (count > fetch_limit_ - received) {
+            fail(link_error::too_large);
+            return abandon(cmd_close_file, handle);
+        }
+        received += count;
         if (count != 0 &&
             (!sink.write(reply_.data() + at_data, count, &written) || written != count)) {
             // The PC side failed: tell the phone we are done with the file.
-            closeHandle(cmd_close_file, handle);
-            return false;
+            fail(link_error::pc_file, str(u"cannot keep the received data"));
+            return abandon(cmd_close_file, handle);
         }
     }
 }
@@ -310,51 +391,51 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
 // File operations
 
 bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath) {
-    if (!port_ || pcPath.empty())
+    if (!port_)
+        return fail(link_error::no_port);
+    // Checked and prepared before anything is asked of the phone.
+    pc_fetch_file out;
+    if (!out.begin(pcPath)) {
+        failure_ = out.failure();
         return false;
-
-    // The data goes to a fresh temporary file beside the target.
-    file out;
-    out.set_creation(create_new);
-    str temp;
-    for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
-        temp.assign(pcPath);
-        str suffix;
-        suffix.format(attempt == 0 ? u".orvel-part" : u".orvel-part%d", attempt);
-        temp.append(suffix);
-        out.open(temp.c_str());
     }
-    if (!out.is_open())
-        return false;
 
-    bool done = false;
     std::uint32_t handle = 0;
-    if (openFile(cmd_open_read, mode_read, phonePath, handle)) {
-        progressText(phonePath);
-        done = receiveChunks(out, handle, true);
-        if (done)
-            emit(port_, u"setprogressinfo", u"");
+    if (!openFile(cmd_open_read, mode_read, phonePath, handle))
+        return false; // out removes its temporary file
+    progressText(phonePath);
+    if (!receiveChunks(out, handle, true)) {
+        if (out.failure())
+            failure_ = out.failure();
+        return false;
     }
-
-    done = done && out.flush();
-    out.close();
-    if (done && replace_pc_file(temp, pcPath))
-        return true;
-    remove_pc_file(temp);
-    return false;
+    if (!out.commit()) {
+        failure_ = out.failure();
+        return false;
+    }
+    emit(port_, u"setprogressinfo", u"");
+    return true;
 }
 
 bool SamsungProtocol::putFile(const str& pcPath, const str& phonePath) {
-    if (!port_ || pcPath.empty())
-        return false;
+    if (!port_)
+        return fail(link_error::no_port);
     // Only an existing file is sent; nothing is created on the PC.
+    str cannot(u"cannot read PC file ");
+    cannot.append(pcPath);
+    if (pcPath.empty())
+        return fail(link_error::pc_file, str(u"cannot read PC file: no name given"));
     file in;
     in.set_creation(open_existing);
-    if (!in.open(pcPath.c_str()))
-        return false;
+    if (!in.open(pcPath.c_str())) {
+        const str why = last_system_error_text();
+        cannot.append(u": ");
+        cannot.append(why);
+        return fail(link_error::pc_file, cannot);
+    }
     // Every byte goes out, a 16-bit text mark at the start included.
     if (!in.seek(0))
-        return false;
+        return fail(link_error::pc_file, cannot);
     std::uint64_t total = in.size();
 
     std::uint32_t handle = 0;
@@ -369,7 +450,7 @@ bool SamsungProtocol::putFile(const str& pcPath, const str& phonePath) {
 
 bool SamsungProtocol::putBuffer(const str& phonePath, iostore& source) {
     if (!port_)
-        return false;
+        return fail(link_error::no_port);
     std::uint32_t handle = 0;
     if (!openFile(cmd_open_write, mode_write, phonePath, handle))
         return false;
@@ -386,7 +467,7 @@ bool SamsungProtocol::getBuffer(const str& phonePath, buf& target) {
         target.open();
     target.empty();
     if (!port_)
-        return false;
+        return fail(link_error::no_port);
 
     std::uint32_t handle = 0;
     if (openFile(cmd_open_read, mode_read, phonePath, handle) &&
@@ -398,40 +479,57 @@ bool SamsungProtocol::getBuffer(const str& phonePath, buf& target) {
 
 bool SamsungProtocol::deleteFile(const str& phonePath) {
     SamsungPacket request;
-    return port_ && buildPathRequest(request, cmd_delete, phonePath) && transact(request);
+    if (!port_)
+        return fail(link_error::no_port);
+    if (!buildPathRequest(request, cmd_delete, phonePath))
+        return fail(link_error::bad_request);
+    return transact(request);
 }
 
 bool SamsungProtocol::makeDir(const str& phonePath) {
     SamsungPacket request;
-    return port_ && buildPathRequest(request, cmd_make_dir, phonePath) && transact(request);
+    if (!port_)
+        return fail(link_error::no_port);
+    if (!buildPathRequest(request, cmd_make_dir, phonePath))
+        return fail(link_error::bad_request);
+    return transact(request);
 }
 
 bool SamsungProtocol::listDir(const str& phonePath, alist<SamsungDirEntry>* target) {
     alist<SamsungDirEntry>& list = target ? *target : entries_;
     list.clear();
     if (!port_)
-        return false;
+        return fail(link_error::no_port);
 
     SamsungPacket request;
     std::uint32_t handle = 0;
-    if (!buildPathRequest(request, cmd_open_dir, phonePath) || !transact(request) ||
-        !reply_.u32At(at_word, handle) || handle == bad_handle)
+    if (!buildPathRequest(request, cmd_open_dir, phonePath))
+        return fail(link_error::bad_request);
+    if (!transact(request))
         return false;
+    if (!reply_.u32At(at_word, handle))
+        return fail(link_error::bad_frame, str(u"the reply holds no handle"));
+    if (handle == bad_handle)
+        return fail(link_error::refused);
 
     str base(phonePath);
     normalise_dir(base);
     while (list.count() < max_entries) {
         std::uint32_t word = 0;
-        if (!buildHandleRequest(request, cmd_read_entry, handle) || !transact(request) ||
-            !reply_.u32At(at_word, word))
-            return false;
+        if (!buildHandleRequest(request, cmd_read_entry, handle) || !transact(request))
+            return abandon(cmd_close_dir, handle);
+        if (!reply_.u32At(at_word, word)) {
+            fail(link_error::bad_frame, str(u"an entry reply without its words"));
+            return abandon(cmd_close_dir, handle);
+        }
         if (word == 0)
             return closeHandle(cmd_close_dir, handle);
 
         auto* entry = new SamsungDirEntry;
         if (!reply_.u32At(at_size, entry->size) || !reply_.u32At(at_attr, entry->attributes)) {
             delete entry;
-            return false;
+            fail(link_error::bad_frame, str(u"an entry reply too short"));
+            return abandon(cmd_close_dir, handle);
         }
         // The name ends at its zero byte, and never beyond the frame.
         std::uint32_t end = reply_.payloadEnd();
@@ -447,9 +545,10 @@ bool SamsungProtocol::listDir(const str& phonePath, alist<SamsungDirEntry>* targ
         entry->path.append(*entry);
         if (!list.push(entry)) {
             delete entry;
-            return false;
+            fail(link_error::bad_request, str(u"the entry list cannot grow"));
+            return abandon(cmd_close_dir, handle);
         }
     }
     closeHandle(cmd_close_dir, handle);
-    return false;
+    return fail(link_error::too_many_entries);
 }

@@ -2,9 +2,16 @@
 // The phone's file-transfer protocol over an OrvelCom: request framing, the exchange of a request
 // with its reply and acknowledgement, and the seven file operations.
 //
-// Every operation answers its success. A request that cannot be written, a reply that is lost,
-// malformed, oversize or has a wrong CRC (its length is still printed as "%d \n"), or a phone that
-// stays silent (two consecutive empty reads) fails the exchange, and the operation ends with false.
+// Every operation answers its success, and lastFailure() keeps why the last one failed. A request
+// that cannot be written, a reply that is lost, malformed, oversize or has a wrong CRC (its length
+// is still printed as "%d \n"), a phone that stays silent (two consecutive empty reads), or a
+// reply that is not complete within reply_limit_ms of its first byte fails the exchange, and the
+// operation ends with false. After a failed exchange the port is out of step (see orvel_com.h):
+// the next request first waits for the line to fall quiet. A failed transfer or listing closes
+// the phone's handle unless the port itself is gone.
+//
+// An echoing line: a frame identical to the request just sent is its echo, not the reply, and is
+// skipped (once), as is one acknowledgement from the phone.
 //
 // Progress, emitted from the port's vObject during getFile, putFile and putBuffer:
 //   "setprogressinfo" (const char16_t* text): "kopiere <name>" once the phone accepted the open
@@ -16,6 +23,7 @@
 #include "core/alist.h"
 #include "core/str.h"
 #include "core/stream.h"
+#include "link/link_failure.h"
 #include "link/orvel_com.h"
 #include "link/samsung_packet.h"
 
@@ -60,6 +68,10 @@ public:
     static constexpr unsigned max_entries = 1024;
     // The handle value a phone answers when it refuses to open.
     static constexpr std::uint32_t bad_handle = 0xFFFFFFFFu;
+    // A reply must be complete within this time of its first byte, whatever trickles in.
+    static constexpr std::uint32_t reply_limit_ms = 5000;
+    // The most bytes a fetch takes: file sizes are 32-bit words in the protocol.
+    static constexpr std::uint64_t max_file_bytes = 0xFFFFFFFFu;
 
     explicit SamsungProtocol(OrvelCom* port);
     SamsungProtocol(const SamsungProtocol&) = delete;
@@ -77,18 +89,21 @@ public:
     static bool buildHandleRequest(SamsungPacket& packet, std::uint16_t command, std::uint32_t word,
                                    const str& path);
 
-    // Sends the request and receives its reply into reply() (one acknowledgement from the phone
-    // before the reply is skipped). True only when a well-formed reply with a good CRC arrived.
+    // Sends the request and receives its reply into reply() (one echo of the request and one
+    // acknowledgement from the phone before the reply are skipped). True only when a well-formed
+    // reply with a good CRC arrived.
     bool exchange(SamsungPacket& request);
     // Writes the acknowledgement frame; the result of the write.
     bool sendAck();
     // Receives one frame into reply(): skips bytes before 0x7F, reads the header and exactly
-    // L + 1 further bytes. False when nothing arrives, the frame is cut short or does not fit, or
-    // its CRC is wrong.
+    // L + 1 further bytes. False when nothing arrives, the frame is cut short, does not fit, is not
+    // complete within reply_limit_ms of its first byte, or its CRC is wrong.
     bool receiveFrame();
 
     // Copies a phone file into a PC file. The data goes to a temporary file beside the target,
-    // which replaces the target only when the transfer completed.
+    // which replaces the target only when the transfer completed (see pc_fetch_file: a target
+    // that is no regular file is refused before anything is sent). A file that goes past the
+    // fetch limit fails (too_large).
     bool getFile(const str& phonePath, const str& pcPath);
     // Copies an existing PC file to the phone; a missing PC file fails without sending anything.
     bool putFile(const str& pcPath, const str& phonePath);
@@ -110,6 +125,11 @@ public:
     const SamsungPacket& reply() const { return reply_; }
     OrvelCom* port() const { return port_; }
 
+    // Why the last failed operation failed. Read on the thread that ran it.
+    const link_failure& lastFailure() const { return failure_; }
+    // The most bytes getFile and getBuffer take (max_file_bytes); lowered by tests.
+    void setFetchLimit(std::uint64_t bytes) { fetch_limit_ = bytes; }
+
 private:
     // Open request for a file (code 0 or 4) whose reply handle is taken; false on failure or a
     // refusal (all bits set).
@@ -119,16 +139,24 @@ private:
     bool closeHandle(std::uint16_t command, std::uint32_t handle);
     // Exchange then acknowledgement.
     bool transact(SamsungPacket& request);
-    // Reads exactly count bytes, tolerating pauses; false after two consecutive empty reads.
-    bool readExact(std::uint8_t* into, std::uint32_t count);
-    // Drops bytes left over in the input queue from an earlier, failed exchange.
-    void drainInput();
+    // After a failure with the phone's handle open: closes it where the port still works,
+    // keeping the first failure's reason. Always false.
+    bool abandon(std::uint16_t closeCommand, std::uint32_t handle);
+    // Reads exactly count bytes, tolerating pauses; false after two consecutive empty reads or
+    // at the deadline (steady-clock milliseconds).
+    bool readExact(std::uint8_t* into, std::uint32_t count, std::int64_t deadline);
     // Sends chunks of the stream from its current position to its size.
     bool sendChunks(iostore& source, std::uint64_t total, std::uint32_t handle);
     bool receiveChunks(iobase& sink, std::uint32_t handle, bool progress);
     void progressText(const str& phonePath);
+    // Records a failure; false.
+    bool fail(link_error error, const str& detail = str());
+    // Records the port's reason for its last failure; false.
+    bool failFromPort();
 
     OrvelCom* port_;
     SamsungPacket reply_;
     alist<SamsungDirEntry> entries_;
+    link_failure failure_;
+    std::uint64_t fetch_limit_ = max_file_bytes;
 };

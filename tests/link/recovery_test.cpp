@@ -1,0 +1,201 @@
+// After something went wrong, against the simulated phone (natively and under Wine): the reason
+// each failure keeps, a late reply that must not answer the next request, a babbling phone given
+// up in bounded time, an echoing line, the fetch limit, and tree copies that go on after a failed
+// file but end when the phone stops answering.
+
+#include <future>
+#include <gtest/gtest.h>
+
+#include "link/jobs.h"
+#include "tests/link/phone_fixture.h"
+
+namespace {
+
+// Runs the call on another thread and waits for it. A call that has not ended within the limit
+// is cut short by closing the port, and counts as hanging.
+template <class Call> bool ends_within(OrvelCom& port, int seconds, Call call) {
+    auto done = std::async(std::launch::async, call);
+    if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready)
+        return true;
+    port.closePort();
+    done.wait();
+    return false;
+}
+
+std::string buffer_text(const buf& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+// A tree copy that keeps what its job counted.
+struct tree_copy : ReadDirCommand {
+    using ReadDirCommand::ReadDirCommand;
+    void execute(SamsungComm& link) override {
+        ReadDirCommand::execute(link);
+        failures_seen = failures();
+        stopped_seen = stopped();
+        reason = failure();
+    }
+    unsigned failures_seen = 0;
+    bool stopped_seen = false;
+    link_failure reason;
+};
+
+} // namespace
+
+TEST_F(PhoneTest, EachFailureKeepsItsReason) {
+    write_bytes(phone_root.file("/a.bin"), pattern(1000));
+    struct reason_case {
+        std::vector<std::string> faults;
+        const char* phone_file;
+        link_error expected;
+    };
+    const reason_case cases[] = {
+        {{"silent=1"}, "/a.bin", link_error::no_answer},
+        {{"badcrc=1"}, "/a.bin", link_error::bad_frame},
+        {{"oversize=2"}, "/a.bin", link_error::bad_frame},
+        {{"bigchunk=1"}, "/a.bin", link_error::bad_frame},
+        {{}, "/missing.bin", link_error::refused},
+    };
+    for (const reason_case& c : cases) {
+        SCOPED_TRACE(c.phone_file + ::testing::PrintToString(c.faults));
+        sim_process sim;
+        ASSERT_TRUE(sim.start(phone_root.simulator_path(), c.faults));
+        SamsungComm link;
+        ASSERT_TRUE(link.openPort(str::from_utf8(sim.port().c_str())));
+        testing::internal::CaptureStdout(); // the line a bad CRC prints
+        EXPECT_FALSE(link.protocol().getFile(str(c.phone_file), pc_str(pc_root.file("/a.bin"))));
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(link.protocol().lastFailure().error, c.expected);
+        EXPECT_EQ(tree_of(pc_root.path()), std::vector<std::string>{});
+    }
+
+    // PC side: a folder that does not exist; nothing of the phone is to blame.
+    connectPhone();
+    const fs::path missing = pc_root.file("/no/such/folder/a.bin");
+    EXPECT_FALSE(link.protocol().getFile(str(u"/a.bin"), pc_str(missing)));
+    const link_failure pc = link.protocol().lastFailure();
+    EXPECT_EQ(pc.error, link_error::pc_file);
+    EXPECT_NE(pc.detail.to_utf8().find("a.bin"), std::string::npos) << pc.detail.to_utf8();
+    EXPECT_NE(describe(pc, str()).to_utf8().find("cannot write PC file"), std::string::npos);
+
+    // No port.
+    link.closePort();
+    EXPECT_FALSE(link.protocol().listDir(str(u"/")));
+    EXPECT_EQ(link.protocol().lastFailure().error, link_error::no_port);
+    str answer;
+    EXPECT_FALSE(link.sendAT(str(u"AT\r"), answer));
+    EXPECT_EQ(link.lastFailure().error, link_error::no_port);
+}
+
+TEST_F(PhoneTest, ALateReplyNeverAnswersTheNextRequest) {
+    write_bytes(phone_root.file("/f.txt"), "hello");
+    connectPhone({"late=1"});
+    SamsungProtocol& protocol = link.protocol();
+    // The reply comes after the receive has given up.
+    EXPECT_FALSE(protocol.makeDir(str(u"/Made")));
+    EXPECT_EQ(protocol.lastFailure().error, link_error::no_answer);
+    EXPECT_TRUE(link.outOfStep());
+    // It arrives while the next request waits for the line to fall quiet, and is dropped there.
+    buf contents;
+    ASSERT_TRUE(protocol.getBuffer(str(u"/f.txt"), contents));
+    EXPECT_EQ(buffer_text(contents), "hello");
+    EXPECT_FALSE(link.outOfStep());
+    ASSERT_TRUE(protocol.listDir(str(u"/")));
+    EXPECT_TRUE(fs::is_directory(phone_root.file("/Made"))) << "the phone did make the folder";
+}
+
+TEST_F(PhoneTest, ABabblingPhoneIsGivenUpInBoundedTime) {
+    // From the first request on the phone sends text that is never a frame or a result line,
+    // five bytes a second: the byte limits alone would wait for hours.
+    connectPhone({"babble=1", "slow=200"});
+    bool listed = true;
+    EXPECT_TRUE(ends_within(link, 60, [&] { listed = link.protocol().listDir(str(u"/")); }));
+    EXPECT_FALSE(listed);
+    EXPECT_EQ(link.protocol().lastFailure().error, link_error::incomplete);
+
+    bool answered = true;
+    str answer;
+    EXPECT_TRUE(ends_within(link, 60, [&] { answered = link.sendAT(str(u"AT+CGMI\r"), answer); }));
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(link.lastFailure().error, link_error::incomplete);
+}
+
+TEST_F(PhoneTest, AnEchoingLineIsNotTakenForThePhone) {
+    const std::string data = pattern(1500, 7);
+    write_bytes(pc_root.file("/up.bin"), data);
+    {
+        // The line returns every byte before the phone answers: the echoes are skipped.
+        sim_process echoing;
+        ASSERT_TRUE(echoing.start(phone_root.simulator_path(), {"echo"}));
+        SamsungComm port;
+        ASSERT_TRUE(port.openPort(str::from_utf8(echoing.port().c_str())));
+        ASSERT_TRUE(port.protocol().putFile(pc_str(pc_root.file("/up.bin")), str(u"/up.bin")));
+        EXPECT_EQ(read_bytes(phone_root.file("/up.bin")), data);
+        buf back;
+        ASSERT_TRUE(port.protocol().getBuffer(str(u"/up.bin"), back));
+        EXPECT_EQ(buffer_text(back), data);
+    }
+    // Only the echo comes back, the phone says nothing: no success.
+    connectPhone({"echo", "silent=1"});
+    EXPECT_FALSE(link.protocol().putFile(pc_str(pc_root.file("/up.bin")), str(u"/again.bin")));
+    EXPECT_EQ(link.protocol().lastFailure().error, link_error::no_answer);
+    EXPECT_FALSE(fs::exists(phone_root.file("/again.bin")));
+}
+
+TEST_F(PhoneTest, AFetchStopsAtTheFileSizeLimit) {
+    // The phone never ends the file; the protocol's 32-bit size is the limit (lowered here).
+    write_bytes(phone_root.file("/a.bin"), pattern(1000));
+    write_bytes(pc_root.file("/a.bin"), "old");
+    connectPhone({"endless"});
+    link.protocol().setFetchLimit(5000);
+    bool fetched = true;
+    EXPECT_TRUE(ends_within(link, 60, [&] {
+        fetched = link.protocol().getFile(str(u"/a.bin"), pc_str(pc_root.file("/a.bin")));
+    }));
+    EXPECT_FALSE(fetched);
+    EXPECT_EQ(link.protocol().lastFailure().error, link_error::too_large);
+    EXPECT_EQ(read_bytes(pc_root.file("/a.bin")), "old");
+    EXPECT_EQ(tree_of(pc_root.path()), std::vector<std::string>{"a.bin"});
+    buf b;
+    EXPECT_FALSE(link.protocol().getBuffer(str(u"/a.bin"), b));
+    EXPECT_EQ(link.protocol().lastFailure().error, link_error::too_large);
+    EXPECT_EQ(b.size(), 0u);
+}
+
+TEST_F(PhoneTest, ATreeCopyGoesOnAfterAFailedFile) {
+    for (const char* name : {"a.bin", "b.bin", "c.bin"})
+        write_bytes(phone_root.file(std::string("/T/") + name), pattern(300));
+    // A folder where the second file should go: that copy fails on the PC side.
+    fs::create_directories(pc_root.file("/dest/b.bin"));
+    connectPhone();
+    tree_copy job(str(u"/T"), pc_str(pc_root.file("/dest")));
+    thread_event ran(true);
+    link.addJob(new probe_job([&](SamsungComm& l) {
+        job.execute(l);
+        ran.set();
+    }));
+    ASSERT_TRUE(ran.wait(60000));
+    EXPECT_EQ(job.failures_seen, 1u);
+    EXPECT_FALSE(job.stopped_seen);
+    EXPECT_EQ(job.reason.error, link_error::pc_file);
+    EXPECT_EQ(read_bytes(pc_root.file("/dest/a.bin")), pattern(300));
+    EXPECT_EQ(read_bytes(pc_root.file("/dest/c.bin")), pattern(300));
+}
+
+TEST_F(PhoneTest, ATreeCopyEndsWhenThePhoneStopsAnswering) {
+    for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin", "e.bin"})
+        write_bytes(phone_root.file(std::string("/T/") + name), pattern(300));
+    // The listing takes ten requests and each small file four: silence from the second file on.
+    connectPhone({"silent=15"});
+    tree_copy job(str(u"/T"), pc_str(pc_root.file("/dest")));
+    thread_event ran(true);
+    link.addJob(new probe_job([&](SamsungComm& l) {
+        job.execute(l);
+        ran.set();
+    }));
+    ASSERT_TRUE(ran.wait(60000));
+    EXPECT_TRUE(job.stopped_seen);
+    EXPECT_EQ(job.failures_seen, 1u) << "nothing is asked after the phone fell silent";
+    EXPECT_EQ(job.reason.error, link_error::no_answer);
+    EXPECT_EQ(tree_of(pc_root.file("/dest")), std::vector<std::string>{"a.bin"});
+}
