@@ -19,6 +19,12 @@ public:
     vPixmap(int width, int height);
     // Loaded from a resource (see loadResource); empty when no loader can read it.
     vPixmap(HMODULE module, int id, int size = 0);
+    // Moving takes over the other's context and bitmap (takeFrom), leaving it empty.
+    vPixmap(vPixmap&& other) noexcept : vPixmap() { takeFrom(other); }
+    vPixmap& operator=(vPixmap&& other) noexcept {
+        takeFrom(other);
+        return *this;
+    }
 
     // Virtual operations, in slot order (after the painter's destructor, fillRect and valid).
     ~vPixmap() override;
