@@ -82,3 +82,24 @@ std::uint32_t menu_colouring::next(const str& line) {
         ++sections_;
     return menu_section_colours[sections_ % 6];
 }
+
+namespace {
+
+bool endsWithReturn(const str& line) {
+    return line.length() > 0 && line[line.length() - 1] == u'\r';
+}
+
+} // namespace
+
+str menuLineEditText(const str& line) {
+    return endsWithReturn(line) ? str(line.substr(0, line.length() - 1)) : line;
+}
+
+bool menuLineFromEdit(const str& oldLine, const str& edited, str& line) {
+    if (!ini_lines::fits(edited) || edited.find(u'\n') >= 0)
+        return false;
+    line = edited;
+    if (endsWithReturn(oldLine))
+        line.append(u'\r');
+    return true;
+}

@@ -46,3 +46,11 @@ public:
 private:
     int sections_ = 0;
 };
+
+// Editing a menu line. A carriage return at the end of a line belongs to its CR LF ending: the
+// edit field shows the line without it, and the edited text gets it back, so the line end of the
+// file never changes.
+str menuLineEditText(const str& line);
+// The line an edit makes of `oldLine`, or false (line unchanged) when the text cannot be stored:
+// a character above U+00FF has no byte in the file, and a line feed would split the line.
+bool menuLineFromEdit(const str& oldLine, const str& edited, str& line);

@@ -172,3 +172,34 @@ TEST(SpecialFiles, SampleMenuHasSevenSectionsAndCrLfLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SpecialFiles, MenuLineEditKeepsTheLineEnd) {
+    struct {
+        std::u16string old;
+        std::u16string shown;
+        std::u16string edited;
+        bool stored;
+        std::u16string line;
+    } cases[] = {
+        {u"Item2=Games\r", u"Item2=Games", u"Item2=Chess", true, u"Item2=Chess\r"},
+        {u"Item2=Games", u"Item2=Games", u"Item2=Chess", true, u"Item2=Chess"},
+        {u"Item2=Games\r", u"Item2=Games", u"Item2=Games", true, u"Item2=Games\r"},
+        {u"\r", u"", u"", true, u"\r"},
+        {u"a\rb", u"a\rb", u"a\rb", true, u"a\rb"},
+        {u"x=1\r", u"x=1", u"x=\u00e9\u00ff", true, u"x=\u00e9\u00ff\r"},
+        {u"x=1\r", u"x=1", u"x=\u0100", false, u""},
+        {u"x=1", u"x=1", u"x=\u20ac", false, u""},
+        {u"x=1", u"x=1", u"x=1\ny=2", false, u""},
+    };
+    for (const auto& c : cases) {
+        const str old(c.old.c_str());
+        EXPECT_EQ(std::u16string(menuLineEditText(old).c_str()), c.shown);
+        str line(u"untouched");
+        EXPECT_EQ(menuLineFromEdit(old, str(c.edited.c_str()), line), c.stored);
+        EXPECT_EQ(std::u16string(line.c_str()), c.stored ? c.line : u"untouched");
+    }
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#pragma once
+// The "Specials" page: the phone's connection profiles and touch calibration values (read-only)
+// and the lines of its main-menu file, which the user edits in place and writes back with "Save".
+//
+// Each "connected" reloads the five settings files with ReadBufCommand jobs; their "ReadBufCommand"
+// signals arrive on the link worker, where fileRead parses them and fills the lists under the
+// lists' locks. "Save" runs on the GUI thread and queues one WriteBufCommand with the menu lines as
+// they stand, byte for byte (line ends and an open last line included).
+
+#include <memory>
+
+#include "core/stream.h"
+#include "link/samsung_comm.h"
+#include "phone/ini_file.h"
+#include "toolkit/controls.h"
+#include "toolkit/listview.h"
+#include "toolkit/painter.h"
+
+// The menu list: one row per line of the file, editable in place. Rows get the background colour
+// of their section. Lines cannot be added, removed or moved here.
+class OrvelEditFile : public vwin::vListView {
+public:
+    static constexpr int line_height = 10;
+
+    explicit OrvelEditFile(vwin::vWidget* parent);
+    ~OrvelEditFile() override;
+
+    // Replaces every line by those of the stream (line form), in one step under the list's lock,
+    // so that a save at the same time writes either the old or the new file, never a mix.
+    bool loadLines(iostore& stream);
+    // Writes the lines as they stand, each followed by a line feed (none after a last line that
+    // had none). False, with nothing written, while no file has been loaded or a write failed.
+    bool saveLines(iobase& stream);
+    // Whether a file has been loaded (so that a save writes a real file, not an empty one).
+    bool loaded();
+
+    // The edit shows a line without the carriage return of its line end and gives it back.
+    void startEdit(vwin::vListViewItem* item, bool force) override;
+    // Stores the edited text, unless it holds a character above U+00FF or a line feed: then the
+    // edit is dropped and the line stays as it was.
+    void commitEdit() override;
+    // Edits refused since construction.
+    int refusedEdits() const { return refused_; }
+
+private:
+    bool loaded_ = false;   // guarded by listLock()
+    bool lastOpen_ = false; // guarded by listLock(): the last line had no line feed
+    int refused_ = 0;       // GUI thread
+};
+
+class OrvelSpecial : public vwin::vWidget {
+public:
+    static constexpr int list_item_height = 12;
+
+    OrvelSpecial(vwin::vWidget* parent, SamsungComm& link);
+    ~OrvelSpecial() override;
+
+    // "connected": queues the reads of the five files, in their order.
+    void readAll();
+    // "ReadBufCommand" (link worker): parses a file of ours and refreshes what shows it.
+    void fileRead(const char16_t* path, buf* stream);
+    // "Save": queues the menu lines for "/Registry/MainMenu_reg.ini". False, nothing queued, while
+    // no menu file has been loaded (the phone's file would be replaced by an empty one).
+    bool save();
+
+    void resized(int w, int h) override;
+
+    vwin::vLabel& profilesLabel() { return *profilesLabel_; }
+    vwin::vListView& profilesList() { return *profiles_; }
+    vwin::vLabel& touchLabel() { return *touchLabel_; }
+    vwin::vListView& touchList() { return *touch_; }
+    vwin::vLabel& menuLabel() { return *menuLabel_; }
+    OrvelEditFile& menuList() { return *menu_; }
+    vwin::vPushButton& saveButton() { return *save_; }
+
+private:
+    void fillProfilesList(); // worker thread
+    void fillTouchList();    // worker thread
+    void onSaveClicked() { save(); }
+
+    SamsungComm& link_;
+    // Touched only by fileRead, so only on the link worker.
+    SamsungINIFile wlanProfiles_;
+    SamsungINIFile accounts_;
+    SamsungINIFile accessPoints_;
+    SamsungINIFile nvDefaults_;
+    vwin::vFont font_;
+    std::unique_ptr<vwin::vLabel> profilesLabel_;
+    std::unique_ptr<vwin::vListView> profiles_;
+    std::unique_ptr<vwin::vLabel> touchLabel_;
+    std::unique_ptr<vwin::vListView> touch_;
+    std::unique_ptr<vwin::vLabel> menuLabel_;
+    std::unique_ptr<OrvelEditFile> menu_;
+    std::unique_ptr<vwin::vPushButton> save_;
+};

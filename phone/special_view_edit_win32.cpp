@@ -1,0 +1,105 @@
+// OrvelEditFile: the menu file's lines in a list, loaded and saved in line form, edited in place.
+
+#include <mutex>
+#include <vector>
+
+#include "phone/ini_lines.h"
+#include "phone/special_files.h"
+#include "phone/special_view.h"
+
+using namespace vwin;
+
+OrvelEditFile::OrvelEditFile(vWidget* parent) : vListView(parent, false, selection_single) {}
+
+OrvelEditFile::~OrvelEditFile() {
+    disconnect_all();
+}
+
+bool OrvelEditFile::loadLines(iostore& stream) {
+    ini_lines lines;
+    lines.read(stream);
+    std::vector<vListViewItem*> rows;
+    rows.reserve(lines.count());
+    menu_colouring colouring;
+    for (unsigned i = 0; i < lines.count(); ++i) {
+        const str* line = lines[i];
+        if (!line)
+            continue;
+        auto* row = new vListViewItem(static_cast<vListView*>(nullptr), *line, line_height);
+        row->setBackgroundColor(colouring.next(*line));
+        rows.push_back(row);
+    }
+    // Rows, line-end state and the loaded mark change together, so that saveLines (which takes
+    // the same lock) sees either the old file or the new one.
+    std::lock_guard hold(listLock());
+    const int taken = replaceItems(rows);
+    lastOpen_ = lines.last_line_open();
+    loaded_ = true;
+    return taken == static_cast<int>(rows.size());
+}
+
+bool OrvelEditFile::saveLines(iobase& stream) {
+    // A copy of the lines taken under the lock; the writing happens after it.
+    ini_lines lines;
+    {
+        std::lock_guard hold(listLock());
+        if (!loaded_)
+            return false;
+        const int n = count();
+        for (int i = 0; i < n; ++i) {
+            const vListViewItem* row = at(i);
+            if (!lines.append(row ? row->text() : str()))
+                return false;
+        }
+        lines.set_last_line_open(lastOpen_);
+    }
+    return lines.write(stream);
+}
+
+bool OrvelEditFile::loaded() {
+    std::lock_guard hold(listLock());
+    return loaded_;
+}
+
+void OrvelEditFile::startEdit(vListViewItem* item, bool force) {
+    vListView::startEdit(item, force);
+    vLineEdit* field = editField();
+    if (!field || !sameThread())
+        return;
+    str shown;
+    {
+        std::lock_guard hold(listLock());
+        if (!item || editedItem() != item)
+            return;
+        shown = menuLineEditText(item->text());
+    }
+    field->setText(shown.c_str());
+    field->selectAll();
+}
+
+void OrvelEditFile::commitEdit() {
+    vLineEdit* field = editField();
+    if (!field) {
+        vListView::commitEdit();
+        return;
+    }
+    // Read the field before taking the lock: reading a window's text may send it a message.
+    const str edited = field->text();
+    bool refused = false;
+    {
+        std::lock_guard hold(listLock());
+        vListViewItem* item = editedItem(); // still a row of this list while the lock is held
+        if (item) {
+            str line;
+            if (menuLineFromEdit(item->text(), edited, line))
+                item->setText(line);
+            else
+                refused = true;
+        }
+    }
+    if (refused) {
+        ++refused_;
+        MessageBeep(MB_ICONWARNING);
+    }
+    cancelEdit();
+}

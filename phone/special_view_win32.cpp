@@ -1,0 +1,132 @@
+// OrvelSpecial: the Specials page.
+
+#include <mutex>
+#include <vector>
+
+#include "link/jobs.h"
+#include "phone/special_files.h"
+#include "phone/special_view.h"
+
+using namespace vwin;
+
+namespace {
+
+constexpr vColor page_background = 0xF0F0F0;
+constexpr vColor list_background = 0xFFFFFF;
+constexpr vColor text_blue = 0x157DCC;
+constexpr std::uint32_t label_style = 8;
+constexpr std::uint32_t buffer_size = 0x10000;
+
+std::unique_ptr<vLabel> makeLabel(vWidget* parent, const char16_t* text) {
+    auto label = std::make_unique<vLabel>(parent, text, label_style);
+    label->setBackgroundColor(page_background);
+    label->setTextColor(text_blue);
+    return label;
+}
+
+void setListLooks(vListView& list) {
+    list.setBackgroundColor(list_background);
+    list.setItemTextColor(text_blue);
+    list.setHScrollEnabled(false);
+    list.setFitWidth(true);
+}
+
+// Replaces the rows of a read-only list by one row per text, in one step.
+void showLines(vListView& list, const std::vector<str>& lines, int height) {
+    std::vector<vListViewItem*> rows;
+    rows.reserve(lines.size());
+    for (const str& line : lines)
+        rows.push_back(new vListViewItem(static_cast<vListView*>(nullptr), line, height));
+    list.replaceItems(rows);
+}
+
+} // namespace
+
+OrvelSpecial::OrvelSpecial(vWidget* parent, SamsungComm& link) : vWidget(parent, u""), link_(link) {
+    // The children take the page's font when they are made.
+    font_.create(u"tahoma", 12, 75, 0, 100);
+    setFont(font_);
+    setBackgroundColor(page_background);
+
+    profilesLabel_ = makeLabel(this, u"Profiles:");
+    profiles_ = std::make_unique<vListView>(this, true, vListView::selection_single);
+    touchLabel_ = makeLabel(this, u"Touch:");
+    touch_ = std::make_unique<vListView>(this, true, vListView::selection_none);
+    menuLabel_ = makeLabel(this, u"Menu:");
+    menu_ = std::make_unique<OrvelEditFile>(this);
+    save_ = std::make_unique<vPushButton>(this, u"Save", 0xC0C0C0, 21, 2);
+    setListLooks(*profiles_);
+    setListLooks(*touch_);
+    setListLooks(*menu_);
+
+    connect(save_.get(), u"clicked", this, &OrvelSpecial::onSaveClicked);
+    connect(static_cast<vObject*>(&link_), u"ReadBufCommand", this, &OrvelSpecial::fileRead);
+    resized(clientWidth(), clientHeight());
+}
+
+OrvelSpecial::~OrvelSpecial() {
+    // No link signal may reach the page while it goes; a fileRead running on the worker is
+    // waited for.
+    link_.disconnect_receiver(this);
+    disconnect_all();
+    destroyWindow();
+}
+
+void OrvelSpecial::readAll() {
+    for (int i = 0; i < special_file_count; ++i)
+        link_.addJob(new ReadBufCommand(str(specialFilePath(specialFileAt(i)))));
+}
+
+void OrvelSpecial::fileRead(const char16_t* path, buf* stream) {
+    if (!stream)
+        return;
+    switch (specialFileOf(path)) {
+    case special_file::accounts:
+        accounts_.read(*stream);
+        break;
+    case special_file::wlan_profiles:
+        wlanProfiles_.read(*stream);
+        break;
+    case special_file::access_points:
+        accessPoints_.read(*stream);
+        fillProfilesList();
+        break;
+    case special_file::nv_defaults:
+        nvDefaults_.read(*stream);
+        fillTouchList();
+        break;
+    case special_file::main_menu:
+        menu_->loadLines(*stream);
+        break;
+    case special_file::none:
+        break;
+    }
+}
+
+void OrvelSpecial::fillProfilesList() {
+    showLines(*profiles_, profileLines(accessPoints_, accounts_, wlanProfiles_), list_item_height);
+}
+
+void OrvelSpecial::fillTouchList() {
+    showLines(*touch_, touchLines(nvDefaults_), list_item_height);
+}
+
+bool OrvelSpecial::save() {
+    buf lines(buffer_size);
+    if (!menu_->saveLines(lines) || !lines.seek(0))
+        return false;
+    return link_.addJob(new WriteBufCommand(lines, str(specialFilePath(special_file::main_menu))));
+}
+
+void OrvelSpecial::resized(int w, int h) {
+    if (!save_)
+        return; // a size change while the children are still being made
+    const int hw = w / 2, hh = h / 2;
+    profilesLabel_->setGeometry(5, 0, hw - 10, 18);
+    profiles_->setGeometry(5, 20, hw - 10, hh - 20);
+    touchLabel_->setGeometry(5, hh, hw - 10, 18);
+    touch_->setGeometry(5, hh + 20, hw - 10, hh - 20);
+    menuLabel_->setGeometry(hw + 5, 0, hw - 60, 18);
+    save_->setGeometry(w - 50, 0, 50, 18);
+    menu_->setGeometry(hw + 5, 20, hw - 10, h - 20);
+}
