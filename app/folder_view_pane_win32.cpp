@@ -1,0 +1,115 @@
+// OrvelFolder: one pane of the browser. Its context menu, activation of folder rows and the
+// opener of the tree; rows are handed to the view as copies taken under the pane's lock.
+
+#include <mutex>
+
+#include "app/folder_view.h"
+#include "app/folder_view_paths.h"
+#include "core/lang.h"
+#include "core/vobject.h"
+
+OrvelFolder::OrvelFolder(vwin::vWidget* view, bool tree)
+    : vListView(view, true, selection_multi), tree_(tree) {
+    setBackgroundColor(0xFFFFFF);
+    setItemTextColor(OrvelFolderView::text_color);
+    setSelectedBackground(OrvelFolderView::text_color);
+    setSelectedTextColor(0xFFFFFF);
+    // No horizontal bar: the contents are as wide as the pane.
+    setHScrollEnabled(false);
+    setFitWidth(true);
+    connect(this, u"rightButtonClicked", this, &OrvelFolder::rightButtonClicked);
+    connect(this, u"clicked", this, &OrvelFolder::clicked);
+    connect(this, u"opener", this, &OrvelFolder::opener);
+}
+
+OrvelFolder::~OrvelFolder() {
+    // command() uses the menu row: no message may reach it from here on.
+    destroyWindow();
+}
+
+OrvelFolderItem* OrvelFolder::rowLocked(const vwin::vListViewItem* item) {
+    if (!item || !contains(item))
+        return nullptr;
+    return dynamic_cast<OrvelFolderItem*>(const_cast<vwin::vListViewItem*>(item));
+}
+
+bool OrvelFolder::copyRow(const vwin::vListViewItem* item, OrvelFolderRow& out) {
+    std::lock_guard hold(listLock());
+    const OrvelFolderItem* row = rowLocked(item);
+    if (!row)
+        return false;
+    out.item = row;
+    out.path = row->path();
+    out.name = row->name();
+    out.attributes = row->attributes();
+    out.extra = row->extra();
+    out.size = row->size();
+    return true;
+}
+
+std::vector<OrvelFolderRow> OrvelFolder::takeRows(const OrvelFolderRow& given, bool remove) {
+    std::vector<OrvelFolderRow> rows;
+    std::lock_guard hold(listLock());
+    int i = 0;
+    while (i < count()) {
+        auto* row = dynamic_cast<OrvelFolderItem*>(at(i));
+        if (!row || !(row->isSelected() || given.describes(row))) {
+            ++i;
+            continue;
+        }
+        OrvelFolderRow copy;
+        copyRow(row, copy);
+        rows.push_back(std::move(copy));
+        if (remove)
+            delete row; // the next row moves into place i
+        else
+            ++i;
+    }
+    return rows;
+}
+
+void OrvelFolder::rightButtonClicked(vwin::vListViewItem* item, int screenX, int screenY) {
+    OrvelFolderRow row;
+    if (!item || !copyRow(item, row))
+        return;
+    menuItem_ = item;
+    menuRow_ = std::move(row);
+    vwin::vPopupMenu menu;
+    menu.addItem(langText(u"Copy...", u"Kopieren...", lang_german), command_copy);
+    menu.addSeparator();
+    menu.addItem(langText(u"Delete", u"L\u00f6schen", lang_german), command_delete);
+    // The choice arrives later as a command message (command()).
+    menu.track(window(), screenX, screenY, 0);
+    invalidate();
+}
+
+void OrvelFolder::clicked(vwin::vListViewItem*, int, int) {}
+
+void OrvelFolder::opener(vwin::vListViewItem* item) {
+    if (!tree_)
+        return;
+    // Held while toggling: the worker may delete rows of this pane at any time.
+    std::lock_guard hold(listLock());
+    if (OrvelFolderItem* row = rowLocked(item))
+        row->setExpanded(!row->isExpanded());
+}
+
+void OrvelFolder::command(std::uint32_t code) {
+    if (code != command_copy && code != command_delete)
+        return;
+    vwin::vListViewItem* item = const_cast<vwin::vListViewItem*>(menuItem_);
+    {
+        // The row may have been listed again (deleted) while the menu was open.
+        std::lock_guard hold(listLock());
+        if (!menuRow_.describes(rowLocked(item)))
+            return;
+    }
+    emit(this, code == command_copy ? u"copy" : u"delete", item);
+}
+
+void OrvelFolder::startEdit(vwin::vListViewItem* item, bool) {
+    OrvelFolderRow row;
+    if (!copyRow(item, row) || !(row.attributes & phone_folder_bit))
+        return;
+    emit(this, u"cd", row.path.c_str());
+}
