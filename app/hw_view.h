@@ -1,0 +1,97 @@
+#pragma once
+// OrvelHWView: the "Devices" tab. When built it discovers the serial ports that may lead to the
+// phone, probes the USB ones and lists those that answer (Bluetooth ports are listed unprobed).
+// The user connects by double-clicking a port or with "Auto Connect". Once the link reports
+// "connected" the view queues the seven identity questions and lists each answer under
+// "Properties:"; before that the list shows the user's language number.
+
+#include <functional>
+
+#include "app/orvel_button.h"
+#include "core/registry.h"
+#include "core/str.h"
+#include "toolkit/controls.h"
+#include "toolkit/listview.h"
+#include "toolkit/pixmap.h"
+#include "toolkit/widget.h"
+
+class SamsungComm;
+
+// A port row: the device name on the left (the row text), the port name on the right, an icon.
+class portItem : public vwin::vListViewItem {
+public:
+    static constexpr vwin::vColor white = 0xFFFFFF;
+    static constexpr vwin::vColor blue = 0x157DCC;
+    static constexpr vwin::vColor grey = 0xF0F0F0;
+
+    portItem(vwin::vListView* owner, const str& name, const str& port, const vwin::vPixmap* icon);
+    ~portItem() override;
+
+    void draw(vwin::vPixmap& pixmap, const RECT& row) override;
+
+    const str& port() const { return port_; }
+
+private:
+    str port_;
+};
+
+// Where the view finds its ports: a registry to walk (null: the system's own discovery) and a
+// probe of a USB port (empty: the link's probePort).
+struct OrvelPortDiscovery {
+    registry* reg = nullptr;
+    std::function<bool(const str& port)> probe;
+};
+
+class OrvelHWView : public vwin::vWidget {
+public:
+    static constexpr vwin::vColor panel_grey = 0xF0F0F0;
+    static constexpr vwin::vColor white = 0xFFFFFF;
+    static constexpr vwin::vColor blue = 0x157DCC;
+    static constexpr int usb_icon_id = 124;
+    static constexpr int bluetooth_icon_id = 112;
+
+    OrvelHWView(vwin::vWidget* parent, SamsungComm& link);
+    OrvelHWView(vwin::vWidget* parent, SamsungComm& link, const OrvelPortDiscovery& discovery);
+    // Leaves the link first: no answer reaches a view being destroyed.
+    ~OrvelHWView() override;
+
+    // A port row was double-clicked: opens its port and selects the row. False for no row (a
+    // double-click below the last row) or when the port does not open.
+    bool connectItem(vwin::vListViewItem* item);
+    // Tries the ports from the last row to the first, writing "<port> ok" or "<port> no" to
+    // standard output for each, and stops at the first that opens (its row is selected).
+    bool autoConnect();
+    // Empties the properties and queues the seven identity questions.
+    void askIdentity();
+    // An answer arrived (on the link worker): one row "label" + "answer".
+    void addProperty(const char16_t* label, const char16_t* answer);
+    // The link's "connected" and "disconnected".
+    void connected() { askIdentity(); }
+    void disconnected();
+
+    void keyEvent(vwin::vKeyEvent* event) override;
+    void resized(int w, int h) override;
+
+    vwin::vLabel& devicesLabel() { return devicesLabel_; }
+    vwin::vListView& portList() { return portList_; }
+    OrvelButton& connectButton() { return connectButton_; }
+    vwin::vLabel& propertiesLabel() { return propertiesLabel_; }
+    vwin::vListView& propertiesList() { return propertiesList_; }
+    const str& usbPorts() const { return usbPorts_; }
+    const str& bluetoothPorts() const { return bluetoothPorts_; }
+
+private:
+    void findPorts(const OrvelPortDiscovery& discovery);
+
+    bool built_ = false; // the children exist (layout waits for them)
+    SamsungComm& link_;
+    vwin::vLabel devicesLabel_;
+    vwin::vListView portList_;
+    OrvelButton connectButton_;
+    vwin::vLabel propertiesLabel_;
+    vwin::vListView propertiesList_;
+    str usbPorts_;
+    str bluetoothPorts_;
+    vwin::vPixmap usbIcon_;
+    vwin::vPixmap bluetoothIcon_;
+};

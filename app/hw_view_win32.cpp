@@ -1,0 +1,156 @@
+#include "app/hw_view.h"
+
+#include <cstdio>
+
+#include "app/hw_view_model.h"
+#include "core/vobject.h"
+#include "link/jobs.h"
+#include "link/port_discovery.h"
+#include "link/samsung_comm.h"
+
+using namespace vwin;
+
+portItem::portItem(vListView* owner, const str& name, const str& port, const vPixmap* icon)
+    : vListViewItem(owner, name, port_row_height, -1, icon), port_(port) {}
+
+portItem::~portItem() = default;
+
+void portItem::draw(vPixmap& pixmap, const RECT& row) {
+    const bool selected = isSelected();
+    pixmap.fillRect(row, selected ? blue : white);
+    if (icon())
+        pixmap.draw(row.left, row.top, *icon());
+    pixmap.setTextColor(selected ? white : blue);
+    pixmap.drawText(row.left + 28, row.top + 5, text().c_str());
+    pixmap.setTextColor(grey);
+    const RECT inner{row.left + 5, row.top + 5, row.right - 5, row.bottom - 5};
+    pixmap.drawText(inner, text_right, port_);
+    pixmap.fillRect(row.left, row.bottom - 1, row.right - row.left, 1, grey);
+}
+
+OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link)
+    : OrvelHWView(parent, link, OrvelPortDiscovery{}) {}
+
+OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDiscovery& discovery)
+    : vWidget(parent, u""), link_(link), devicesLabel_(this, devicesLabelText(), text_bottom),
+      portList_(this, true, vListView::selection_multi), connectButton_(this, u"Auto Connect"),
+      propertiesLabel_(this, propertiesLabelText(), text_bottom),
+      propertiesList_(this, true, vListView::selection_none) {
+    setBackgroundColor(panel_grey);
+
+    portList_.setBackgroundColor(white);
+    portList_.setHScrollEnabled(false);
+    portList_.setFitWidth(true);
+
+    usbIcon_.loadResource(nullptr, usb_icon_id);
+    bluetoothIcon_.loadResource(nullptr, bluetooth_icon_id);
+    findPorts(discovery);
+
+    connect(&portList_, u"doubleClicked", this, &OrvelHWView::connectItem);
+    connect(static_cast<vObject*>(&link_), u"InfoCommand", this, &OrvelHWView::addProperty);
+    connect(&connectButton_, u"clicked", this, &OrvelHWView::autoConnect);
+
+    propertiesList_.setBackgroundColor(white);
+    propertiesList_.setItemTextColor(blue);
+    propertiesList_.setHScrollEnabled(false);
+    propertiesList_.setFitWidth(true);
+    new vListViewItem(&propertiesList_, languageRow(), property_row_height);
+    built_ = true;
+}
+
+OrvelHWView::~OrvelHWView() {
+    // Waits for an answer being added on the link worker, and takes no further signals.
+    disconnect_all();
+    destroyWindow();
+}
+
+void OrvelHWView::findPorts(const OrvelPortDiscovery& discovery) {
+    if (discovery.reg) {
+        findUsbPorts(*discovery.reg, usbPorts_);
+        findBluetoothPorts(*discovery.reg, bluetoothPorts_);
+    } else {
+        findUsbPorts(usbPorts_);
+        findBluetoothPorts(bluetoothPorts_);
+    }
+    const auto probe = [&](const str& port) {
+        return discovery.probe ? discovery.probe(port) : link_.probePort(port);
+    };
+    // The probes run before any connection, so they never meet the link worker on a port.
+    for (const OrvelPortRecord& record : portRecords(usbPorts_))
+        if (probe(record.port))
+            new portItem(&portList_, record.name, record.port, &usbIcon_);
+    for (const OrvelPortRecord& record : portRecords(bluetoothPorts_))
+        new portItem(&portList_, record.name, record.port, &bluetoothIcon_);
+}
+
+bool OrvelHWView::connectItem(vListViewItem* item) {
+    // A double-click below the last row names no row.
+    if (!item || !portList_.contains(item))
+        return false;
+    auto* row = dynamic_cast<portItem*>(item);
+    if (!row || !link_.openPort(row->port()))
+        return false;
+    portList_.selectItem(row);
+    return true;
+}
+
+bool OrvelHWView::autoConnect() {
+    for (int i = portList_.count() - 1; i >= 0; --i) {
+        str port;
+        {
+            std::lock_guard<::mutex> guard(portList_.listLock());
+            auto* row = dynamic_cast<portItem*>(portList_.at(i));
+            if (!row)
+                continue;
+            port = row->port();
+        }
+        std::printf("%s", port.narrow());
+        if (link_.openPort(port)) {
+            std::printf(" ok\n");
+            std::fflush(stdout);
+            portList_.selectIndex(i);
+            return true;
+        }
+        std::printf(" no\n");
+        std::fflush(stdout);
+    }
+    return false;
+}
+
+void OrvelHWView::askIdentity() {
+    propertiesList_.clear();
+    for (const OrvelIdentityQuestion& question : identity_questions)
+        link_.addJob(new InfoCommand(str(question.command), str(identityLabel(question))));
+}
+
+void OrvelHWView::addProperty(const char16_t* label, const char16_t* answer) {
+    new vListViewItem(&propertiesList_, propertyRow(label, answer), property_row_height);
+}
+
+void OrvelHWView::disconnected() {
+    propertiesList_.clear();
+}
+
+void OrvelHWView::keyEvent(vKeyEvent* event) {
+    if (event->type != event_key_down || event->key != VK_F1)
+        return;
+    event->accept();
+    propertiesList_.clear();
+    propertiesList_.setVisible(false);
+    propertiesList_.setVisible(true);
+}
+
+void OrvelHWView::resized(int w, int h) {
+    if (!built_)
+        return;
+    const OrvelHWLayout l = hwViewLayout(w, h);
+    devicesLabel_.setGeometry(l.devicesLabel.x, l.devicesLabel.y, l.devicesLabel.w,
+                              l.devicesLabel.h);
+    portList_.setGeometry(l.portList.x, l.portList.y, l.portList.w, l.portList.h);
+    connectButton_.setGeometry(l.connectButton.x, l.connectButton.y, l.connectButton.w,
+                               l.connectButton.h);
+    propertiesLabel_.setGeometry(l.propertiesLabel.x, l.propertiesLabel.y, l.propertiesLabel.w,
+                                 l.propertiesLabel.h);
+    propertiesList_.setGeometry(l.propertiesList.x, l.propertiesList.y, l.propertiesList.w,
+                                l.propertiesList.h);
+}
