@@ -40,7 +40,8 @@ void SamsungJob::outcome(bool ok, const link_failure& why) {
 void BrowseCommand::execute(SamsungComm& link) {
     SamsungProtocol& protocol = link.protocol();
     // Whatever the list holds is reported, also after a failed or cut-short listing.
-    outcome(protocol.listDir(path_), protocol.lastFailure());
+    const bool listed = protocol.listDir(path_);
+    outcome(listed, protocol.lastFailure());
     const char16_t* path = path_.c_str();
     emit(sender(link), u"BrowseBegin", path);
     for (unsigned i = 0; i < protocol.entryCount(); ++i) {
@@ -131,7 +132,8 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
 }
 
 void ReadFileCommand::execute(SamsungComm& link) {
-    outcome(link.protocol().getFile(phone_, pc_), link.protocol().lastFailure());
+    const bool done = link.protocol().getFile(phone_, pc_);
+    outcome(done, link.protocol().lastFailure());
 }
 
 std::int32_t WriteFileCommand::weight() {
@@ -151,19 +153,23 @@ void WriteFileCommand::execute(SamsungComm& link) {
         outcome(false, link_failure{link_error::pc_file, why});
         return;
     }
-    outcome(link.protocol().putFile(pc_, phone_), link.protocol().lastFailure());
+    const bool done = link.protocol().putFile(pc_, phone_);
+    outcome(done, link.protocol().lastFailure());
 }
 
 void DeleteFileCommand::execute(SamsungComm& link) {
-    outcome(link.protocol().deleteFile(path_), link.protocol().lastFailure());
+    const bool done = link.protocol().deleteFile(path_);
+    outcome(done, link.protocol().lastFailure());
 }
 
 void MakeDirCommand::execute(SamsungComm& link) {
-    outcome(link.protocol().makeDir(path_), link.protocol().lastFailure());
+    const bool done = link.protocol().makeDir(path_);
+    outcome(done, link.protocol().lastFailure());
 }
 
 void ReadBufCommand::execute(SamsungComm& link) {
-    outcome(link.protocol().getBuffer(path_, contents_), link.protocol().lastFailure());
+    const bool done = link.protocol().getBuffer(path_, contents_);
+    outcome(done, link.protocol().lastFailure());
     if (ok_)
         emit(sender(link), u"ReadBufCommand", path_.c_str(), &contents_);
 }
@@ -174,7 +180,8 @@ WriteBufCommand::WriteBufCommand(iostore& source, const str& phoneFile)
 }
 
 void WriteBufCommand::execute(SamsungComm& link) {
-    outcome(link.protocol().putBuffer(path_, contents_), link.protocol().lastFailure());
+    const bool done = link.protocol().putBuffer(path_, contents_);
+    outcome(done, link.protocol().lastFailure());
 }
 
 void InfoCommand::stripPrefix(str& answer) {
@@ -186,7 +193,8 @@ void InfoCommand::stripPrefix(str& answer) {
 }
 
 void InfoCommand::execute(SamsungComm& link) {
-    outcome(link.sendAT(command_, answer_), link.lastFailure());
+    const bool done = link.sendAT(command_, answer_);
+    outcome(done, link.lastFailure());
     stripPrefix(answer_);
     emit(sender(link), u"InfoCommand", label_.c_str(), answer_.c_str());
 }

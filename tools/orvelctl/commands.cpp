@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "core/vobject.h"
+#include "tools/orvelctl/interrupt.h"
 #include "tools/orvelctl/listing.h"
 #include "tools/orvelctl/ports.h"
 
 int fail(const std::string& message) {
+    // Whatever failed after an interrupt failed because of it.
+    if (ctl_interrupted())
+        return exit_failed;
     // Names in the message may hold line breaks or other control characters: the report stays
     // one line.
     std::string line = message;
@@ -66,9 +70,13 @@ public:
     explicit row_collector(SamsungComm& link) {
         connect(static_cast<vObject*>(&link), u"InfoCommand", this, &row_collector::row);
     }
-    std::vector<std::string> rows() {
+    // The rows so far; without the last one when it belongs to a failed question.
+    std::vector<std::string> rows(bool last_answered) {
         std::lock_guard<std::mutex> g(m_);
-        return rows_;
+        std::vector<std::string> out = rows_;
+        if (!last_answered && !out.empty())
+            out.pop_back();
+        return out;
     }
 
 private:
@@ -96,22 +104,25 @@ int cmd_ports() {
 }
 
 int cmd_info(ctl_session& s) {
+    // One question at a time, as the Devices view asks them; a phone that does not answer one at
+    // all is not asked the rest.
     row_collector collector(s.link());
-    std::array<job_result, identity.size()> results;
-    for (std::size_t i = 0; i < identity.size(); ++i)
-        s.link().addJob(
-            new tracked<InfoCommand>(results[i], str(identity[i].command), str(identity[i].label)));
-    for (job_result& r : results)
-        r.gone.wait();
-    for (const std::string& row : collector.rows())
-        write_line(row);
-    for (std::size_t i = 0; i < identity.size(); ++i) {
-        if (!results[i].ok) {
-            std::string command = str(identity[i].command).narrow();
-            command.pop_back(); // the "\r"
-            return fail("the phone did not answer " + command);
+    for (const question& q : identity) {
+        const bool answered = s.run<InfoCommand>(str(q.command), str(q.label));
+        std::string command = str(q.command).narrow();
+        command.pop_back(); // the "\r"
+        if (!answered) {
+            for (const std::string& row : collector.rows(false))
+                write_line(row);
+            std::fflush(stdout);
+            if (s.lastFailure().error == link_error::no_answer)
+                return fail("the phone did not answer " + command);
+            return fail(
+                ctl_session::failureText(s.lastFailure(), "answer " + command, "ask " + command));
         }
     }
+    for (const std::string& row : collector.rows(true))
+        write_line(row);
     return exit_ok;
 }
 
@@ -121,23 +132,25 @@ int cmd_ls(ctl_session& s, const str& dir) {
         if (e.name == u"." || e.name == u"..")
             continue;
         write_line(std::string(e.isDirectory() ? "d" : "-") + "\t" + std::to_string(e.size) + "\t" +
-                   e.name.narrow());
+                   printable_name(e.name));
     }
     if (listing.ok)
         return exit_ok;
     std::fflush(stdout);
-    if (listing.entries.size() >= SamsungProtocol::max_entries)
+    if (listing.failure.error == link_error::too_many_entries)
         return fail("the listing of " + shown(dir) + " stops at " +
                     std::to_string(SamsungProtocol::max_entries) + " entries");
-    return fail(s.phoneFailure("list " + shown(dir)));
+    return fail(
+        ctl_session::failureText(listing.failure, "list " + shown(dir), "list " + shown(dir)));
 }
 
 int cmd_rm(ctl_session& s, const str& phoneFile) {
     // The phone's reply to a delete carries no status, so look before and after.
     const str parent = phone_parent(phoneFile);
+    const std::string list_parent = "list " + shown(parent);
     const phone_listing before = list_phone_dir(s, parent);
     if (!before.ok)
-        return fail(s.phoneFailure("list " + shown(parent)));
+        return fail(ctl_session::failureText(before.failure, list_parent, list_parent));
     const phone_entry* e = before.find(phone_name(phoneFile));
     if (!e)
         return fail("no such file on the phone: " + shown(phoneFile));
@@ -147,10 +160,10 @@ int cmd_rm(ctl_session& s, const str& phoneFile) {
     // must not count as the file still being there.
     const str listed = e->name;
     if (!s.run<DeleteFileCommand>(phoneFile))
-        return fail(s.phoneFailure("delete " + shown(phoneFile)));
+        return fail(s.failureText("delete " + shown(phoneFile), "delete " + shown(phoneFile)));
     const phone_listing after = list_phone_dir(s, parent);
     if (!after.ok)
-        return fail(s.phoneFailure("list " + shown(parent)));
+        return fail(ctl_session::failureText(after.failure, list_parent, list_parent));
     for (const phone_entry& left : after.entries)
         if (left.name == listed)
             return fail("the phone refused to delete " + shown(phoneFile));
@@ -161,10 +174,12 @@ int cmd_mkdir(ctl_session& s, const str& phoneDir) {
     // An empty path makes nothing, yet the listing that checks the result would show the root.
     if (phoneDir.empty())
         return fail("no phone folder named");
+    const std::string make = "make folder " + shown(phoneDir);
     if (!s.run<MakeDirCommand>(phoneDir))
-        return fail(s.phoneFailure("make folder " + shown(phoneDir)));
+        return fail(s.failureText(make, make));
     // The reply carries no status either: the new folder must list.
-    if (!list_phone_dir(s, phoneDir).ok)
-        return fail(s.phoneFailure("make folder " + shown(phoneDir)));
+    const phone_listing made = list_phone_dir(s, phoneDir);
+    if (!made.ok)
+        return fail(ctl_session::failureText(made.failure, make, make));
     return exit_ok;
 }

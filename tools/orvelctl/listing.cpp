@@ -46,6 +46,35 @@ phone_listing list_phone_dir(ctl_session& s, const str& dir) {
     entry_collector collector(s.link());
     phone_listing listing;
     listing.ok = s.run<BrowseCommand>(dir);
+    listing.failure = s.lastFailure();
     listing.entries = collector.take();
     return listing;
+}
+
+std::string printable_name(const str& name) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (int i = 0; i < name.length(); ++i) {
+        const char16_t c = name[i];
+        if (c == u'\\') {
+            out += "\\\\";
+        } else if (c == u'\n') {
+            out += "\\n";
+        } else if (c == u'\r') {
+            out += "\\r";
+        } else if (c == u'\t') {
+            out += "\\t";
+        } else if (c > 0xFF) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += hex[(c >> shift) & 0xF];
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            out += "\\x";
+            out += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }

@@ -15,7 +15,8 @@ struct phone_entry {
 };
 
 struct phone_listing {
-    bool ok = false; // the listing was complete
+    bool ok = false;      // the listing was complete
+    link_failure failure; // why not
     std::vector<phone_entry> entries;
 
     // The entry of that name (exact, else ignoring letter case), or null.
@@ -23,3 +24,9 @@ struct phone_listing {
 };
 
 phone_listing list_phone_dir(ctl_session& s, const str& dir);
+
+// A phone entry name for one output line: its bytes, except that a backslash is doubled and
+// control characters (C0, DEL and the C1 range of the 8-bit names) are written as escapes
+// (backslash-n, backslash-t, backslash-x01), so a name can never make a line of its own or
+// steer a terminal.
+std::string printable_name(const str& name);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/orvelctl/commands.h"
+#include "tools/orvelctl/interrupt.h"
 #include "tools/orvelctl/platform.h"
 
 namespace {
@@ -41,6 +42,8 @@ bool pc_name_kept(const cli_arg& a) {
     return a.pc.to_utf8() == a.text;
 }
 
+int run_command(ctl_session& session, const std::string& name, const std::vector<cli_arg>& a);
+
 int dispatch(const std::string& name, const std::vector<cli_arg>& a, const str* port) {
     if (name == "ports")
         return cmd_ports();
@@ -51,6 +54,17 @@ int dispatch(const std::string& name, const std::vector<cli_arg>& a, const str* 
     std::string error;
     if (!session.connect(port, error))
         return fail(error);
+    interrupt_guard guard(session.link());
+    const int code = run_command(session, name, a);
+    if (ctl_interrupted()) {
+        std::fflush(stdout);
+        std::fputs("orvelctl: interrupted\n", stderr);
+        return exit_failed;
+    }
+    return code;
+}
+
+int run_command(ctl_session& session, const std::string& name, const std::vector<cli_arg>& a) {
     if (name == "info")
         return cmd_info(session);
     if (name == "ls")

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "link/link_failure.h"
 #include "link/samsung_comm.h"
 #include "toolkit/thread_event.h"
 
@@ -16,6 +17,7 @@ struct job_result {
     thread_event gone{true};      // the link destroyed the job (after running it, or by clear)
     std::atomic<bool> ran{false}; // execute finished
     std::atomic<bool> ok{false};  // and the job reported success
+    link_failure failure;         // why it failed; written before `ran`, read after `gone`
 };
 
 // A job of the link that records its outcome; `after` sees the job at the end of its execute.
@@ -30,6 +32,7 @@ public:
         Job::execute(link);
         if (after)
             after(*this);
+        result_.failure = this->failure();
         result_.ok = this->ok();
         result_.ran = true;
     }
@@ -53,18 +56,23 @@ public:
     bool connect(const str* port, std::string& error);
 
     // Queues the job and waits until the link has destroyed it; true when it ran and succeeded.
+    // lastFailure() then holds the job's reason (also for a job dropped unrun).
     bool run(SamsungJob* job, job_result& result);
     template <class Job, class... A> bool run(A&&... args) {
         job_result result;
         return run(new tracked<Job>(result, std::forward<A>(args)...), result);
     }
+    const link_failure& lastFailure() const { return failure_; }
 
-    // Whether the phone answers a plain "AT" now.
-    bool phoneAnswers();
-    // The reason for a failed phone operation: "the phone refused to <what>" when the phone still
-    // answers, else "the phone did not answer".
-    std::string phoneFailure(const std::string& what);
+    // The report of a failed operation from its reason: "the phone refused to <refusal>", "the
+    // phone did not answer", a PC file error as it is, else "cannot <doing>: <reason>".
+    static std::string failureText(const link_failure& failure, const std::string& refusal,
+                                   const std::string& doing);
+    std::string failureText(const std::string& refusal, const std::string& doing) const {
+        return failureText(failure_, refusal, doing);
+    }
 
 private:
     SamsungComm link_;
+    link_failure failure_; // of the last run; used on the main thread only
 };

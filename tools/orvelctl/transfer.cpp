@@ -28,26 +28,6 @@ std::string shown(const str& phonePath) {
     return phonePath.narrow();
 }
 
-// Whether a new file can be made in the folder (the transfer writes a temporary file there).
-bool folder_writable(const fs::path& folder) {
-    const fs::path dir = folder.empty() ? fs::path(".") : folder;
-    for (int i = 0; i < 100; ++i) {
-        const fs::path probe = dir / ("orvelctl-check-" + std::to_string(i) + ".tmp");
-        const str name = str::from_utf8(reinterpret_cast<const char*>(probe.u8string().c_str()));
-        file f(nullptr, create_new);
-        if (f.open(name.c_str())) {
-            f.close();
-            std::error_code ec;
-            fs::remove(probe, ec);
-            return true;
-        }
-        std::error_code ec;
-        if (!fs::exists(probe, ec))
-            return false; // not there and not creatable
-    }
-    return false;
-}
-
 // Reasons a PC file cannot be written as a transfer target; empty when it can be tried.
 std::string target_problem(const str& pcFile) {
     if (pcFile.empty())
@@ -104,9 +84,7 @@ int cmd_get(ctl_session& s, const str& phoneFile, const str& pcFile) {
     }
     if (ok)
         return exit_ok;
-    if (!folder_writable(fs_path(pcFile).parent_path()))
-        return fail("cannot write PC file " + shown_pc(pcFile));
-    return fail(s.phoneFailure("send " + shown(phoneFile)));
+    return fail(s.failureText("send " + shown(phoneFile), "fetch " + shown(phoneFile)));
 }
 
 int cmd_put(ctl_session& s, const str& pcFile, const str& phoneFile) {
@@ -125,14 +103,21 @@ int cmd_put(ctl_session& s, const str& pcFile, const str& phoneFile) {
         ok = s.run<WriteFileCommand>(pcFile, phoneFile);
     }
     if (!ok)
-        return fail(s.phoneFailure("receive " + shown(phoneFile)));
-    // The phone's write replies carry no status: check that the file arrived whole.
+        return fail(s.failureText("receive " + shown(phoneFile), "send " + shown(phoneFile)));
+    // The phone's write replies carry no status: the file counts as sent only when the phone
+    // lists it with its size.
+    const std::string unconfirmed = "the phone did not confirm " + shown(phoneFile);
+    const std::string list_parent = "list " + shown(phone_parent(phoneFile));
     const phone_listing after = list_phone_dir(s, phone_parent(phoneFile));
-    if (after.ok) {
-        const phone_entry* e = after.find(phone_name(phoneFile));
-        if (!e || e->isDirectory() || e->size != static_cast<std::uint32_t>(size))
-            return fail("the phone refused to keep " + shown(phoneFile));
-    }
+    if (!after.ok)
+        return fail(unconfirmed + " (" +
+                    ctl_session::failureText(after.failure, list_parent, list_parent) + ")");
+    const phone_entry* e = after.find(phone_name(phoneFile));
+    if (!e || e->isDirectory())
+        return fail(unconfirmed + ": it does not list it");
+    if (e->size != static_cast<std::uint32_t>(size))
+        return fail(unconfirmed + ": it lists " + std::to_string(e->size) + " bytes, not " +
+                    std::to_string(size));
     return exit_ok;
 }
 
@@ -143,10 +128,12 @@ int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
         return fail("cannot write PC folder " + shown_pc(pcDir) + ": it is a file");
     job_result result;
     unsigned failures = 0, skipped = 0;
+    bool stopped = false;
     auto* job = new tracked<ReadDirCommand>(result, phoneDir, pcDir);
     job->after = [&](ReadDirCommand& done) {
         failures = done.failures();
         skipped = done.skipped();
+        stopped = done.stopped();
     };
     bool ok;
     {
@@ -155,11 +142,13 @@ int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
     }
     if (ok)
         return exit_ok;
-    if (!fs::is_directory(path, ec) || !folder_writable(path))
-        return fail("cannot write PC folder " + shown_pc(pcDir));
+    const std::string copy = "copy " + shown(phoneDir);
+    if (stopped)
+        return fail(s.failureText(copy, copy) + "; the copy of " + shown(phoneDir) +
+                    " ended there");
     if (failures != 0)
-        return fail(s.phoneFailure("send " + shown(phoneDir) + " (" + std::to_string(failures) +
-                                   " of its listings or files failed)"));
+        return fail(s.failureText(copy, copy) + " (" + std::to_string(failures) + " of the " +
+                    "listings and files of " + shown(phoneDir) + " failed, this one last)");
     return fail("skipped " + std::to_string(skipped) + " entries of " + shown(phoneDir) +
                 " whose names are no PC file names or that lie too deep");
 }
@@ -167,7 +156,7 @@ int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
 int cmd_cat(ctl_session& s, const str& phoneFile) {
     buffer_copy copy(s.link());
     if (!s.run<ReadBufCommand>(phoneFile))
-        return fail(s.phoneFailure("send " + shown(phoneFile)));
+        return fail(s.failureText("send " + shown(phoneFile), "fetch " + shown(phoneFile)));
     binary_stdout();
     const std::string bytes = copy.bytes();
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
