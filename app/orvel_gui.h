@@ -1,0 +1,97 @@
+#pragma once
+// OrvelGUI: the program's only top-level window. Four tab buttons across the top choose which of
+// the four views is shown below them; a 20-pixel strip along the bottom is the progress bar with
+// its caption, and the progress percentage is also shown in the window title. The window wires
+// the link's connection signals to the views and receives the link's progress signals itself.
+
+#include <cstdint>
+#include <memory>
+
+#include "app/orvel_button.h"
+#include "app/orvel_gui_model.h"
+#include "core/str.h"
+#include "toolkit/widget.h"
+
+class SamsungComm;
+class OrvelHWView;
+class OrvelFolderView;
+class OrvelJavaView;
+class OrvelSpecial;
+
+class OrvelGUI : public vwin::vWidget {
+public:
+    static constexpr int tab_devices = 0;
+    static constexpr int tab_browser = 1;
+    static constexpr int tab_java = 2;
+    static constexpr int tab_specials = 3;
+    static constexpr int progress_timer = 1;
+    static constexpr unsigned progress_period_ms = 200;
+
+    static constexpr vwin::vColor white = 0xFFFFFF;
+    static constexpr vwin::vColor blue = 0x157DCC;
+    static constexpr vwin::vColor light_grey = 0xF0F0F0;
+
+    // Builds the window with its buttons and views, connects the link's signals, places the
+    // window by the pointer and shows it. The link must outlive the window.
+    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel 1.07"));
+    // Stops the link's work (waiting jobs dropped, port closed) and disconnects from it before
+    // the views go, so no signal reaches a view that is being destroyed.
+    ~OrvelGUI() override;
+
+    // Shows the view of that index (0..3), hides the others and checks only its button.
+    void selectTab(int index);
+    int currentTab() const { return tab_; }
+
+    // Handlers of the link's progress signals (any thread; they never draw).
+    void setProgressInfo(const char16_t* text);                 // "setprogressinfo"
+    void setProgressMax(std::uint32_t low, std::uint32_t high); // "setprogressmax"
+    void addProgressMax(std::uint32_t amount);                  // "addprogressmax"
+    void setProgress(std::uint32_t unused);                     // "setprogress"
+    void addProgress(std::uint32_t amount);                     // "addprogress"
+
+    void paint(vwin::vPainter& painter) override;
+    void mouseEvent(vwin::vMouseEvent* event) override;
+    void resized(int w, int h) override;
+    void timer(int id) override;
+
+    // The parts, for those who drive the window.
+    OrvelButton* tabButton(int index) const;
+    vwin::vWidget* view(int index) const;
+    OrvelHWView* devicesView() const { return devices_; }
+    OrvelFolderView* browserView() const { return browser_; }
+    OrvelJavaView* javaView() const { return java_; }
+    OrvelSpecial* specialsView() const { return specials_; }
+    OrvelProgress& progress() { return progress_; }
+    // The title last given to the window (empty until the first timer tick changes it).
+    const str& shownTitle() const { return shownTitle_; }
+    bool dragging() const { return dragging_; }
+
+    // The caption of the progress strip until the first "setprogressinfo".
+    static const char16_t* const credit_line;
+
+private:
+    void showDevices() { selectTab(tab_devices); }
+    void showBrowser() { selectTab(tab_browser); }
+    void showJava() { selectTab(tab_java); }
+    void showSpecials() { selectTab(tab_specials); }
+    void connectLink();
+
+    SamsungComm& link_;
+    const str baseTitle_;
+    // The window font: made here, used by the window and every child without being owned by
+    // them; released after the window is gone.
+    vwin::vFont windowFont_;
+    // The four views, owned, in tab order; and the same objects by their classes.
+    std::unique_ptr<vwin::vWidget> views_[4];
+    OrvelHWView* devices_ = nullptr;
+    OrvelFolderView* browser_ = nullptr;
+    OrvelJavaView* java_ = nullptr;
+    OrvelSpecial* specials_ = nullptr;
+    std::unique_ptr<OrvelButton> buttons_[4];
+    OrvelProgress progress_;
+    str shownTitle_; // GUI thread only
+    int tab_ = 0;
+    bool dragging_ = false;
+    int grabX_ = 0;
+    int grabY_ = 0;
+};

@@ -1,0 +1,207 @@
+#include "app/orvel_gui.h"
+
+#include "app/folder_view.h"
+#include "app/hw_view.h"
+#include "core/lang.h"
+#include "core/vobject.h"
+#include "link/samsung_comm.h"
+#include "phone/java_view.h"
+#include "phone/special_view.h"
+
+using namespace vwin;
+
+namespace {
+// Keeps a typed pointer to a view that is owned as a widget.
+template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
+    typed = view;
+    return std::unique_ptr<vWidget>(view);
+}
+} // namespace
+
+const char16_t* const OrvelGUI::credit_line =
+    u"Orvel 1.07 - files, games and settings of your Wave";
+
+OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle)
+    : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),
+      progress_(credit_line) {
+    setBackgroundColor(white);
+    // Children made from here on take this font from their parent.
+    windowFont_.create(u"tahoma", 14, 75, 0, 100);
+    setFont(windowFont_.handle());
+
+    const char16_t* labels[4] = {langText(u"Devices", u"Ger\u00e4te", lang_german), u"Browser",
+                                 u"Java Apps", u"Specials"};
+    void (OrvelGUI::*show[4])() = {&OrvelGUI::showDevices, &OrvelGUI::showBrowser,
+                                   &OrvelGUI::showJava, &OrvelGUI::showSpecials};
+    for (int i = 0; i < orvel_layout::tab_count; ++i) {
+        buttons_[i] = std::make_unique<OrvelButton>(this, labels[i]);
+        switch (i) {
+        case tab_devices:
+            views_[i] = adopt(devices_, new OrvelHWView(this, link_));
+            break;
+        case tab_browser:
+            views_[i] = adopt(browser_, new OrvelFolderView(this, link_));
+            break;
+        case tab_java:
+            views_[i] = adopt(java_, new OrvelJavaView(this, link_));
+            break;
+        default:
+            views_[i] = adopt(specials_, new OrvelSpecial(this, link_));
+            break;
+        }
+        // A tab button stays pressed after a click.
+        buttons_[i]->setAutoRelease(false);
+        connect(buttons_[i].get(), u"clicked", this, show[i]);
+    }
+    connectLink();
+    selectTab(tab_devices);
+
+    POINT pointer{0, 0};
+    GetCursorPos(&pointer);
+    const OrvelPoint origin = orvel_layout::placement({pointer.x, pointer.y});
+    setGeometry(origin.x, origin.y, orvel_layout::client_width, orvel_layout::client_height);
+    setTimer(progress_timer, progress_period_ms);
+    showNormal();
+}
+
+void OrvelGUI::connectLink() {
+    vObject* link = &link_;
+    // The order of connection is the order of delivery. The specials view does not take
+    // "disconnected": it keeps what it read.
+    connect(link, u"connected", devices_, &OrvelHWView::connected);
+    connect(link, u"connected", browser_, &OrvelFolderView::connected);
+    connect(link, u"connected", java_, &OrvelJavaView::refresh);
+    connect(link, u"connected", specials_, &OrvelSpecial::readAll);
+    connect(link, u"disconnected", devices_, &OrvelHWView::disconnected);
+    connect(link, u"disconnected", browser_, &OrvelFolderView::disconnected);
+    connect(link, u"disconnected", java_, &OrvelJavaView::disconnected);
+    connect(link, u"setprogressinfo", this, &OrvelGUI::setProgressInfo);
+    connect(link, u"setprogressmax", this, &OrvelGUI::setProgressMax);
+    connect(link, u"addprogressmax", this, &OrvelGUI::addProgressMax);
+    connect(link, u"setprogress", this, &OrvelGUI::setProgress);
+    connect(link, u"addprogress", this, &OrvelGUI::addProgress);
+}
+
+OrvelGUI::~OrvelGUI() {
+    killTimer(progress_timer);
+    // No progress handler of this window runs past this point.
+    disconnect_all();
+    // The link's work ends: waiting jobs are dropped and the port is closed while the views are
+    // whole (their "disconnected" handlers run now); a running job fails at its next exchange.
+    link_.clear();
+    // The window goes with its children; then the views, each of which leaves the link first.
+    destroyWindow();
+    for (int i = orvel_layout::tab_count - 1; i >= 0; --i) {
+        views_[i].reset();
+        buttons_[i].reset();
+    }
+    devices_ = nullptr;
+    browser_ = nullptr;
+    java_ = nullptr;
+    specials_ = nullptr;
+}
+
+void OrvelGUI::selectTab(int index) {
+    if (index < 0 || index >= orvel_layout::tab_count)
+        return;
+    tab_ = index;
+    for (int i = 0; i < orvel_layout::tab_count; ++i)
+        if (buttons_[i])
+            buttons_[i]->setChecked(i == index);
+    for (int i = 0; i < orvel_layout::tab_count; ++i)
+        if (views_[i])
+            views_[i]->setVisible(i == index);
+}
+
+void OrvelGUI::setProgressInfo(const char16_t* text) {
+    progress_.setInfo(text);
+}
+
+void OrvelGUI::setProgressMax(std::uint32_t low, std::uint32_t high) {
+    progress_.setMax(low, high);
+}
+
+void OrvelGUI::addProgressMax(std::uint32_t amount) {
+    progress_.addMax(amount);
+}
+
+void OrvelGUI::setProgress(std::uint32_t /*unused*/) {
+    progress_.reset();
+}
+
+void OrvelGUI::addProgress(std::uint32_t amount) {
+    progress_.add(amount);
+}
+
+void OrvelGUI::paint(vPainter& painter) {
+    const int w = clientWidth();
+    const int h = clientHeight();
+    painter.fillRect(0, 0, w, h, white);
+    const OrvelProgress::snapshot state = progress_.read();
+    if (!state.running())
+        return;
+    const OrvelRect strip = orvel_layout::progressStrip(w, h);
+    const int bar = OrvelProgress::barWidth(state.value, state.max, w);
+    painter.fillRect(0, strip.y, bar, strip.h, blue);
+    painter.fillRect(bar, strip.y, w - bar, strip.h, light_grey);
+    painter.setTextColor(0);
+    const RECT caption{20, strip.y, w - 20, strip.y + strip.h};
+    painter.drawText(caption, text_center | text_vcenter | text_singleline, state.text);
+}
+
+void OrvelGUI::mouseEvent(vMouseEvent* event) {
+    switch (event->type) {
+    case event_press:
+        dragging_ = false;
+        grabX_ = event->x;
+        grabY_ = event->y;
+        capture();
+        dragging_ = true;
+        break;
+    case event_release:
+        releaseCapture();
+        dragging_ = false;
+        break;
+    case event_move:
+        // Only the left button drags the window.
+        if ((event->buttonsAfter & MK_LBUTTON) && dragging_)
+            setGeometry(event->screenX - grabX_, event->screenY - grabY_, clientWidth(),
+                        clientHeight());
+        break;
+    default:
+        break;
+    }
+}
+
+void OrvelGUI::resized(int w, int h) {
+    for (int i = 0; i < orvel_layout::tab_count; ++i) {
+        if (!buttons_[i])
+            continue;
+        const OrvelRect r = orvel_layout::tabButton(i);
+        buttons_[i]->setGeometry(r.x, r.y, r.w, r.h);
+    }
+    const OrvelRect r = orvel_layout::view(w, h);
+    for (auto& view : views_)
+        if (view)
+            view->setGeometry(r.x, r.y, r.w, r.h);
+}
+
+void OrvelGUI::timer(int id) {
+    if (id != progress_timer)
+        return;
+    str candidate = OrvelProgress::title(progress_.read(), baseTitle_);
+    if (candidate == shownTitle_)
+        return;
+    shownTitle_ = std::move(candidate);
+    setText(shownTitle_.c_str());
+    const OrvelRect strip = orvel_layout::progressStrip(clientWidth(), clientHeight());
+    invalidateRect(strip.x, strip.y, strip.w, strip.h);
+}
+
+OrvelButton* OrvelGUI::tabButton(int index) const {
+    return index >= 0 && index < orvel_layout::tab_count ? buttons_[index].get() : nullptr;
+}
+
+vWidget* OrvelGUI::view(int index) const {
+    return index >= 0 && index < orvel_layout::tab_count ? views_[index].get() : nullptr;
+}

@@ -1,0 +1,319 @@
+// The main window: its tabs and views, placement and layout, tab switching, the progress title and
+// strip fed by the link's signals, dragging, and closing while a transfer runs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/folder_view.h"
+#include "app/globals.h"
+#include "app/hw_view.h"
+#include "app/orvel_gui.h"
+#include "core/lang.h"
+#include "core/vobject.h"
+#include "link/jobs.h"
+#include "link/samsung_comm.h"
+#include "phone/java_view.h"
+#include "phone/special_view.h"
+#include "tests/app/window_probe_win32.h"
+#include "tests/support/gui_pump_win32.h"
+#include "tests/support/phone_folder.h"
+#include "tests/support/sim_process.h"
+
+using namespace vwin;
+using namespace app_test;
+
+namespace {
+
+const str base_title(u"Orvel 1.07");
+
+class OrvelGUITest : public ::testing::Test {
+protected:
+    void SetUp() override { set_user_language_for_tests(9); }
+    void TearDown() override {
+        gui.reset();
+        set_user_language_for_tests(-1);
+    }
+
+    // The window, built with the pointer at (x, y).
+    void build(int x = 100, int y = 300) {
+        SetCursorPos(x, y);
+        gui = std::make_unique<OrvelGUI>(link, base_title);
+        ASSERT_TRUE(gui->isWindow());
+    }
+
+    vObject* sender() { return &link; }
+
+    // Waits for the title the timer shows.
+    bool titleBecomes(const std::u16string& title) {
+        return pump_until([&] { return windowTitle(gui->window()) == title; }, 5000);
+    }
+
+    SamsungComm link;
+    std::unique_ptr<OrvelGUI> gui;
+};
+
+TEST_F(OrvelGUITest, TabsViewsPlacementAndLayout) {
+    build(100, 300);
+    EXPECT_EQ(gui->clientWidth(), 640);
+    EXPECT_EQ(gui->clientHeight(), 520);
+    const POINT origin = gui->screenPosition();
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 32);
+    EXPECT_EQ(gui->backgroundColor(), 0xFFFFFFu);
+
+    const char16_t* labels[] = {u"Devices", u"Browser", u"Java Apps", u"Specials"};
+    for (int i = 0; i < 4; ++i) {
+        OrvelButton* button = gui->tabButton(i);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(text(button->text()), labels[i]);
+        EXPECT_FALSE(button->autoRelease()) << "a tab stays pressed";
+        const RECT b = childRect(button->window());
+        EXPECT_EQ(b.left, 5 + 100 * i);
+        EXPECT_EQ(b.top, 2);
+        EXPECT_EQ(b.right - b.left, 90);
+        EXPECT_EQ(b.bottom - b.top, 20);
+        ASSERT_NE(gui->view(i), nullptr);
+        const RECT v = childRect(gui->view(i)->window());
+        EXPECT_EQ(v.left, 0);
+        EXPECT_EQ(v.top, 20);
+        EXPECT_EQ(v.right, 640);
+        EXPECT_EQ(v.bottom, 500);
+    }
+    EXPECT_EQ(gui->view(0), gui->devicesView());
+    EXPECT_EQ(gui->view(1), gui->browserView());
+    EXPECT_EQ(gui->view(2), gui->javaView());
+    EXPECT_EQ(gui->view(3), gui->specialsView());
+
+    // Devices first.
+    EXPECT_EQ(gui->currentTab(), 0);
+    EXPECT_TRUE(gui->tabButton(0)->isChecked());
+    EXPECT_TRUE(shownFlag(gui->view(0)->window()));
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_FALSE(gui->tabButton(i)->isChecked());
+        EXPECT_FALSE(shownFlag(gui->view(i)->window()));
+    }
+
+    // The first timer tick shows the base title.
+    EXPECT_TRUE(pump_until([&] { return !gui->shownTitle().empty(); }, 5000));
+    EXPECT_EQ(text(gui->shownTitle()), u"Orvel 1.07");
+    EXPECT_EQ(windowTitle(gui->window()), u"Orvel 1.07");
+}
+
+TEST_F(OrvelGUITest, PlacementFollowsThePointer) {
+    build(500, 700);
+    POINT origin = gui->screenPosition();
+    EXPECT_EQ(origin.x, 300);
+    EXPECT_EQ(origin.y, 200);
+}
+
+TEST_F(OrvelGUITest, GermanDevicesTab) {
+    set_user_language_for_tests(7);
+    build();
+    EXPECT_EQ(text(gui->tabButton(0)->text()), u"Ger\u00e4te");
+    EXPECT_EQ(text(gui->tabButton(1)->text()), u"Browser");
+}
+
+TEST_F(OrvelGUITest, ClickingATabShowsItsView) {
+    build();
+    struct row {
+        int click;
+        int tab;
+    };
+    const row rows[] = {{1, 1}, {1, 1}, {3, 3}, {2, 2}, {0, 0}};
+    for (const row& r : rows) {
+        click(gui->tabButton(r.click)->window(), 45, 10);
+        EXPECT_EQ(gui->currentTab(), r.tab);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(gui->tabButton(i)->isChecked(), i == r.tab) << "button " << i;
+            EXPECT_EQ(shownFlag(gui->view(i)->window()), i == r.tab) << "view " << i;
+        }
+    }
+
+    // The checked button is drawn from the checked images with white text.
+    click(gui->tabButton(1)->window(), 45, 10);
+    vPixmap browser, devices;
+    ASSERT_TRUE(render(*gui->tabButton(1), browser));
+    ASSERT_TRUE(render(*gui->tabButton(0), devices));
+    EXPECT_EQ(rgbAt(browser, 45, 1),
+              orvelButtonImages().image(true, OrvelButtonImages::middle).pixel(3, 1) & 0xFFFFFF);
+    EXPECT_EQ(rgbAt(devices, 45, 1),
+              orvelButtonImages().image(false, OrvelButtonImages::middle).pixel(3, 1) & 0xFFFFFF);
+}
+
+TEST_F(OrvelGUITest, ProgressSignalsDriveTitleAndStrip) {
+    build();
+    EXPECT_EQ(text(gui->progress().text()), OrvelGUI::credit_line);
+    ASSERT_TRUE(titleBecomes(u"Orvel 1.07"));
+
+    // A job announced before any caption: the credit line shows, at 0 %.
+    emit(sender(), u"setprogressmax", 1024u, 0u);
+    EXPECT_TRUE(titleBecomes(u"Orvel  0%"));
+
+    emit(sender(), u"setprogressinfo", u"kopiere sunset.png");
+    emit(sender(), u"setprogressmax", 3u, 0u);
+    emit(sender(), u"addprogress", 1u);
+    EXPECT_TRUE(titleBecomes(u"Orvel 33%"));
+    vPixmap shot;
+    ASSERT_TRUE(render(*gui, shot));
+    EXPECT_EQ(rgbAt(shot, 5, 510), 0x157DCCu) << "bar";
+    EXPECT_EQ(rgbAt(shot, 212, 500), 0x157DCCu) << "bar end (640 / 3)";
+    EXPECT_EQ(rgbAt(shot, 214, 500), 0xF0F0F0u) << "rest of the strip";
+    EXPECT_EQ(rgbAt(shot, 635, 519), 0xF0F0F0u);
+    EXPECT_EQ(rgbAt(shot, 5, 495), 0xFFFFFFu) << "above the strip";
+    int dark = 0;
+    for (int x = 20; x < 620; ++x)
+        for (int y = 500; y < 520; ++y)
+            dark += rgbAt(shot, x, y) == 0;
+    EXPECT_GT(dark, 10) << "the caption in black";
+
+    emit(sender(), u"addprogressmax", 1u); // 1 of 4
+    EXPECT_TRUE(titleBecomes(u"Orvel 25%"));
+    emit(sender(), u"setprogress", 0u);
+    EXPECT_EQ(gui->progress().value(), 0u);
+    EXPECT_TRUE(titleBecomes(u"Orvel  0%"));
+
+    // An empty caption hides the progress even while work remains.
+    emit(sender(), u"addprogress", 2u);
+    emit(sender(), u"setprogressinfo", u"");
+    EXPECT_TRUE(titleBecomes(u"Orvel 1.07"));
+    ASSERT_TRUE(render(*gui, shot));
+    EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
+
+    // Past the end: the base title and a white strip.
+    emit(sender(), u"setprogressinfo", u"kopiere beep.wav");
+    emit(sender(), u"addprogress", 5u);
+    EXPECT_TRUE(titleBecomes(u"Orvel 1.07"));
+    ASSERT_TRUE(render(*gui, shot));
+    EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
+
+    // Only the low word of the total counts.
+    emit(sender(), u"setprogressmax", 16u, 1u);
+    EXPECT_EQ(gui->progress().max(), 16u);
+    EXPECT_EQ(gui->progress().value(), 0u);
+}
+
+TEST_F(OrvelGUITest, QueuedJobsAnnounceTheirWeight) {
+    build();
+    // Without a port the job fails at once; its weight was announced when it was queued.
+    link.addJob(new BrowseCommand(str(u"/")));
+    EXPECT_TRUE(pump_until([&] { return link.progressTotal() == 0; }, 10000));
+    EXPECT_EQ(gui->progress().max(), 1024u);
+}
+
+TEST_F(OrvelGUITest, DraggingWithTheLeftButtonOnly) {
+    build();
+    const HWND main = gui->window();
+    POINT start = gui->screenPosition();
+    const auto movedBy = [&](int dx, int dy) {
+        const POINT now = gui->screenPosition();
+        return now.x - start.x == dx && now.y - start.y == dy;
+    };
+
+    // On the window's own background (the progress strip).
+    SendMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, at(300, 510));
+    EXPECT_TRUE(gui->dragging());
+    SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(310, 515));
+    EXPECT_TRUE(movedBy(10, 5));
+    SendMessageW(main, WM_LBUTTONUP, 0, at(300, 510));
+    EXPECT_FALSE(gui->dragging());
+
+    // The right button does not drag.
+    start = gui->screenPosition();
+    SendMessageW(main, WM_RBUTTONDOWN, MK_RBUTTON, at(300, 510));
+    SendMessageW(main, WM_MOUSEMOVE, MK_RBUTTON, at(330, 515));
+    EXPECT_TRUE(movedBy(0, 0));
+    SendMessageW(main, WM_RBUTTONUP, 0, at(330, 515));
+
+    // A bare part of a view passes the press on to the main window.
+    start = gui->screenPosition();
+    SendMessageW(gui->devicesView()->window(), WM_LBUTTONDOWN, MK_LBUTTON, at(400, 210));
+    EXPECT_TRUE(gui->dragging());
+    SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(405, 232));
+    EXPECT_TRUE(movedBy(5, 2));
+    SendMessageW(main, WM_LBUTTONUP, 0, at(405, 232));
+
+    // A tab button, a label and a list keep their presses.
+    struct row {
+        const char* what;
+        HWND window;
+    };
+    const row rows[] = {
+        {"tab button", gui->tabButton(2)->window()},
+        {"label", gui->devicesView()->devicesLabel().window()},
+        {"list", gui->devicesView()->portList().window()},
+    };
+    for (const row& r : rows) {
+        start = gui->screenPosition();
+        SendMessageW(r.window, WM_LBUTTONDOWN, MK_LBUTTON, at(5, 5));
+        EXPECT_FALSE(gui->dragging()) << r.what;
+        SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(200, 300));
+        EXPECT_TRUE(movedBy(0, 0)) << r.what;
+        SendMessageW(r.window, WM_LBUTTONUP, 0, at(5, 5));
+    }
+}
+
+TEST_F(OrvelGUITest, ConnectionReachesTheViewsInOrder) {
+    phone_folder folder;
+    ASSERT_TRUE(folder.ok());
+    sim_process phone;
+    ASSERT_TRUE(phone.start(folder.simulator_path())) << "ORVEL_PHONESIM must be set";
+    build();
+    ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
+    // Devices: the seven answers; Browser: the root folder's entries.
+    EXPECT_TRUE(pump_until(
+        [&] {
+            return gui->devicesView()->propertiesList().count() == 7 &&
+                   gui->browserView()->folderPane()->count() > 0 && link.progressTotal() == 0;
+        },
+        30000));
+    EXPECT_EQ(text(gui->browserView()->currentPath()), u"/");
+
+    link.closePort();
+    EXPECT_EQ(gui->devicesView()->propertiesList().count(), 0);
+    EXPECT_TRUE(gui->browserView()->currentPath().empty());
+}
+
+TEST_F(OrvelGUITest, ClosingWhileAFileIsFetchedEndsPromptly) {
+    phone_folder folder;
+    ASSERT_TRUE(folder.ok());
+    {
+        std::ofstream big(folder.file("/big.bin"), std::ios::binary);
+        std::string chunk(1024, '\x5a');
+        for (int i = 0; i < 1024; ++i)
+            big << chunk;
+    }
+    sim_process phone;
+    // Paced, so the fetch of 1 MB takes far longer than this test waits.
+    ASSERT_TRUE(phone.start(folder.simulator_path(), {}, 230400)) << "ORVEL_PHONESIM must be set";
+    build();
+    ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
+
+    const std::filesystem::path target =
+        std::filesystem::temp_directory_path() / "orvel_gui_close_test.bin";
+    std::filesystem::remove(target);
+    ASSERT_TRUE(link.addJob(new ReadFileCommand(
+        str(u"/big.bin"), str(reinterpret_cast<const char16_t*>(target.wstring().c_str())),
+        1024 * 1024)));
+    ASSERT_TRUE(pump_until(
+        [&] {
+            return text(gui->progress().text()) == u"kopiere big.bin" &&
+                   gui->progress().value() > 0;
+        },
+        30000))
+        << "the fetch is running";
+
+    // Close as a person would: the window goes, then the object.
+    gui->sendMessage(WM_CLOSE, 0, 0);
+    EXPECT_FALSE(gui->isWindow());
+    gui.reset();
+    EXPECT_FALSE(link.isOpen());
+    // The worker leaves the fetch at its next exchange.
+    EXPECT_TRUE(pump_until([&] { return link.progressTotal() == 0; }, 10000));
+    EXPECT_FALSE(std::filesystem::exists(target)) << "a cut fetch leaves no file";
+}
+
+} // namespace
