@@ -1,0 +1,364 @@
+// The Java Apps page against the phone simulator: the games of both folders and their order,
+// what a drag may bring, and installs by drop, checked on the phone's file system at each step.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/vobject.h"
+#include "link/samsung_comm.h"
+#include "phone/java_view.h"
+#include "tests/link/signal_log.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/gui_pump_win32.h"
+#include "tests/support/phone_folder.h"
+#include "tests/support/sim_process.h"
+#include "tests/toolkit/dnd_fake_data_win32.h"
+
+using namespace vwin;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* first_folder = "/User/Mass/Java/Games/";
+constexpr const char* second_folder = "/AppEx/User/Java/Games/";
+
+std::string utf8(const char16_t* t) {
+    return t ? str(t).to_utf8() : std::string();
+}
+
+// Records, at each file copy that starts and each browse that begins on the link worker, what the
+// phone's file system holds at that moment, so the order of the jobs shows on the phone itself.
+class phone_watch : public vObject {
+public:
+    phone_watch(SamsungComm& link, std::function<std::string()> snapshot)
+        : snapshot_(std::move(snapshot)) {
+        vObject* sender = &link;
+        connect(sender, u"setprogressinfo", this, &phone_watch::info);
+        connect(sender, u"BrowseBegin", this, &phone_watch::browse);
+    }
+    ~phone_watch() { disconnect_all(); }
+    std::vector<std::string> lines() {
+        std::lock_guard hold(m_);
+        return lines_;
+    }
+
+private:
+    void info(const char16_t* text) {
+        if (text && *text)
+            add(utf8(text) + " | " + snapshot_());
+    }
+    void browse(const char16_t* path) { add("browse " + utf8(path) + " | " + snapshot_()); }
+    void add(const std::string& line) {
+        std::lock_guard hold(m_);
+        lines_.push_back(line);
+    }
+
+    std::function<std::string()> snapshot_;
+    std::mutex m_;
+    std::vector<std::string> lines_;
+};
+
+class JavaAppsPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("ORVEL_PHONESIM"))
+            GTEST_SKIP() << "ORVEL_PHONESIM names no simulator program";
+        ASSERT_TRUE(phoneRoot.ok() && pc.ok());
+    }
+    void TearDown() override { view.reset(); }
+
+    // The page, connected to the link as the main window connects it ("connected" only when
+    // asked).
+    void makePage(bool refreshOnConnect = true) {
+        view = std::make_unique<OrvelJavaView>(nullptr, link);
+        vObject* sender = &link;
+        if (refreshOnConnect)
+            connect(sender, u"connected", view.get(), &OrvelJavaView::refresh);
+        connect(sender, u"disconnected", view.get(), &OrvelJavaView::disconnected);
+        view->resize(300, 400);
+        pump_pending();
+    }
+    void connectPhone() {
+        ASSERT_TRUE(phone.start(phoneRoot.simulator_path()));
+        ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
+    }
+    bool waitForJobs(int timeout_ms = 60000) {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        link.addJob(new probe_job([done](SamsungComm&) { *done = true; }));
+        return pump_until([&] { return done->load(); }, timeout_ms);
+    }
+    int jobsQueued() { return static_cast<int>(log.named("setprogressmax").size()); }
+
+    std::vector<std::string> games() {
+        std::vector<std::string> names;
+        vListView& list = view->gamesList();
+        std::lock_guard hold(list.listLock());
+        for (int i = 0; i < list.count(); ++i)
+            names.push_back(list.at(i)->text().to_utf8());
+        return names;
+    }
+
+    // A PC file of the test, with its bytes; answers its full path.
+    std::u16string pcFile(const std::string& relative, const std::string& bytes) {
+        const fs::path p = pc.path() / fs::path(relative);
+        write_bytes(p, bytes);
+        return p.u16string();
+    }
+    fs::path onPhone(const std::string& phonePath) const { return phoneRoot.file(phonePath); }
+    // Whether the phone holds an entry of exactly this name (letter case counts; a file system
+    // of the PC may ignore it).
+    bool existsExactly(const std::string& phonePath) const {
+        const std::size_t slash = phonePath.rfind('/');
+        const fs::path folder = onPhone(phonePath.substr(0, slash + 1));
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec))
+            if (entry.path().filename().string() == phonePath.substr(slash + 1))
+                return true;
+        return false;
+    }
+
+    // A drag of the data over the page: the effect the page answers on entering.
+    DWORD enter(dnd_test::fake_data* data) {
+        vDropEvent event(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        view->dragEnter(&event);
+        return event.effect;
+    }
+    // A drag of these files that enters and drops; answers the number of jobs queued.
+    int dropFiles(const std::vector<std::u16string>& files) {
+        dnd_test::data_ref data;
+        data->offer(CF_HDROP, dnd_test::drop_files(files));
+        vDropEvent event(data.data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        view->dragEnter(&event);
+        EXPECT_EQ(event.effect, static_cast<DWORD>(DROPEFFECT_COPY));
+        const int before = jobsQueued();
+        view->drop(&event);
+        EXPECT_EQ(event.effect, static_cast<DWORD>(DROPEFFECT_COPY));
+        return jobsQueued() - before;
+    }
+
+    phone_folder phoneRoot;      // a copy of the sample phone content
+    phone_folder pc{fs::path()}; // the PC's files to drop
+    sim_process phone;
+    SamsungComm link;
+    signal_log log{link};
+    std::unique_ptr<OrvelJavaView> view;
+};
+
+TEST_F(JavaAppsPage, ShowsTheGamesOfBothFolders) {
+    // Besides the sample games: a dot folder and a file in the first folder, a dot folder in the
+    // second.
+    fs::create_directories(onPhone("/User/Mass/Java/Games/.cache"));
+    fs::create_directories(onPhone("/AppEx/User/Java/Games/.trash"));
+    makePage();
+    EXPECT_TRUE(games().empty());
+    connectPhone();
+    ASSERT_TRUE(waitForJobs());
+
+    // The second folder's games follow in the order in which the phone reported them.
+    std::vector<std::string> second;
+    for (const std::string& line : log.named("BrowseEntry")) {
+        const std::string prefix = std::string("BrowseEntry ") + second_folder + " ";
+        if (line.rfind(prefix, 0) != 0)
+            continue;
+        const std::string name =
+            line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
+        if (name[0] != '.')
+            second.push_back(name);
+    }
+    ASSERT_EQ(std::set<std::string>(second.begin(), second.end()),
+              (std::set<std::string>{"Chess", "Sudoku"}));
+    // The first folder's games by character code: capitals first; readme.txt is a file.
+    std::vector<std::string> expected{"Snake", "Zeta Racer", "asteroids"};
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(games(), expected);
+
+    {
+        vListView& list = view->gamesList();
+        std::lock_guard hold(list.listLock());
+        for (int i = 0; i < list.count(); ++i) {
+            auto* game = dynamic_cast<javaItem*>(list.at(i));
+            ASSERT_NE(game, nullptr);
+            EXPECT_EQ(game->height(), 25);
+            const std::string folder = i < 3 ? first_folder : second_folder;
+            EXPECT_EQ(game->path.to_utf8(), folder + expected[i]);
+        }
+    }
+    // The second folder reported entries last.
+    EXPECT_EQ(view->installFolder().to_utf8(), second_folder);
+
+    // Reported again, the games show once. The first folder's browse end sorts the whole list,
+    // the games of the second folder included.
+    view->refresh();
+    ASSERT_TRUE(waitForJobs());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(games(), expected);
+
+    // Disconnecting empties the list.
+    link.closePort();
+    pump_pending();
+    EXPECT_TRUE(games().empty());
+}
+
+TEST_F(JavaAppsPage, DragEnterAcceptsOnlyFileListsWithAJar) {
+    makePage();
+    struct {
+        const char* what;
+        UINT format;
+        dnd_test::bytes block;
+        DWORD effect;
+    } drags[] = {
+        {"a .jar", CF_HDROP, dnd_test::drop_files({u"C:\\g\\Game.jar"}), DROPEFFECT_COPY},
+        {"capitals", CF_HDROP, dnd_test::drop_files({u"C:\\g\\x.txt", u"C:\\g\\G.JAR"}),
+         DROPEFFECT_COPY},
+        {"8-bit names", CF_HDROP, dnd_test::drop_files8({"C:\\g\\Game.jar"}), DROPEFFECT_COPY},
+        {"only a .jad", CF_HDROP, dnd_test::drop_files({u"C:\\g\\Game.jad"}), DROPEFFECT_NONE},
+        {"a folder named .jar", CF_HDROP, dnd_test::drop_files({u"C:\\g.jar\\Game"}),
+         DROPEFFECT_NONE},
+        {"no files", CF_HDROP, dnd_test::drop_files({}), DROPEFFECT_NONE},
+        {"text", CF_UNICODETEXT, dnd_test::text16(u"C:\\g\\Game.jar"), DROPEFFECT_NONE},
+        {"8-bit text", CF_TEXT, dnd_test::text8("Game.jar"), DROPEFFECT_NONE},
+    };
+    for (auto& d : drags) {
+        dnd_test::data_ref data;
+        data->offer(d.format, d.block);
+        EXPECT_EQ(enter(data.data), d.effect) << d.what;
+    }
+
+    // A drop of something that is no file list queues nothing.
+    dnd_test::data_ref text;
+    text->offer(CF_UNICODETEXT, dnd_test::text16(u"Game.jar"));
+    vDropEvent event(text.data, DROPEFFECT_COPY);
+    const int before = jobsQueued();
+    view->drop(&event);
+    EXPECT_EQ(jobsQueued(), before);
+    EXPECT_EQ(event.effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+TEST_F(JavaAppsPage, InstallsADroppedGameFolderFilesSettingsThenBrowse) {
+    makePage();
+    connectPhone();
+    ASSERT_TRUE(waitForJobs());
+    ASSERT_EQ(view->installFolder().to_utf8(), second_folder);
+
+    const std::string jar = pattern(3000, 7), jad = "MIDlet-Name: Game\r\n";
+    const std::u16string jarPath = pcFile("drop/Game.jar", jar);
+    const std::u16string jadPath = pcFile("drop/Game.jad", jad);
+    const std::string game = std::string(second_folder) + "Game/";
+    auto state = [this, game, jar, jad] {
+        return "dir=" + std::to_string(fs::is_directory(onPhone(game))) +
+               " jar=" + std::to_string(read_bytes(onPhone(game + "Game.jar")) == jar) +
+               " jad=" + std::to_string(read_bytes(onPhone(game + "Game.jad")) == jad);
+    };
+    phone_watch watch(link, state);
+    // Make the folder, copy both files, delete the settings file, browse both folders.
+    EXPECT_EQ(dropFiles({jarPath, jadPath}), 6);
+    ASSERT_TRUE(waitForJobs());
+    EXPECT_EQ(watch.lines(), (std::vector<std::string>{
+                                 "kopiere Game.jar | dir=1 jar=0 jad=0",
+                                 "kopiere Game.jad | dir=1 jar=1 jad=0",
+                                 std::string("browse ") + first_folder + " | dir=1 jar=1 jad=1",
+                                 std::string("browse ") + second_folder + " | dir=1 jar=1 jad=1",
+                             }));
+    EXPECT_EQ(games().back(), "Game");
+}
+
+TEST_F(JavaAppsPage, InstallingAListedGameDeletesItsSettingsAfterTheCopies) {
+    makePage();
+    connectPhone();
+    ASSERT_TRUE(waitForJobs());
+    const std::string game = std::string(second_folder) + "Sudoku/";
+    ASSERT_TRUE(fs::exists(onPhone(game + "appdb/settings.bin")));
+    std::vector<std::string> listed = games();
+    std::sort(listed.begin(), listed.end()); // as the refresh after the install leaves them
+
+    const std::string jar = pattern(2000, 9), jad = "MIDlet-Name: Sudoku 2\r\n";
+    const std::u16string jarPath = pcFile("new/Sudoku.jar", jar);
+    const std::u16string jadPath = pcFile("new/SUDOKU.JAD", jad);
+    auto state = [this, game, jar] {
+        return "jar=" + std::to_string(read_bytes(onPhone(game + "Sudoku.jar")) == jar) +
+               " settings=" + std::to_string(fs::exists(onPhone(game + "appdb/settings.bin")));
+    };
+    phone_watch watch(link, state);
+    // No folder is made for a game the list shows.
+    EXPECT_EQ(dropFiles({jadPath, jarPath}), 5);
+    ASSERT_TRUE(waitForJobs());
+    EXPECT_EQ(watch.lines(), (std::vector<std::string>{
+                                 "kopiere Sudoku.jar | jar=0 settings=1",
+                                 "kopiere SUDOKU.JAD | jar=1 settings=1",
+                                 std::string("browse ") + first_folder + " | jar=1 settings=0",
+                                 std::string("browse ") + second_folder + " | jar=1 settings=0",
+                             }));
+    EXPECT_EQ(read_bytes(onPhone(game + "SUDOKU.JAD")), jad);
+    EXPECT_EQ(games(), listed);
+}
+
+TEST_F(JavaAppsPage, DroppedNamesBecomeGameFolders) {
+    makePage();
+    connectPhone();
+    ASSERT_TRUE(waitForJobs());
+    const std::string to = second_folder;
+    struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files; // PC file, contents
+        int jobs;
+        std::vector<std::pair<std::string, std::string>> phone; // phone file, contents
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"capital extension",
+         {{"c1/Tetris.JAR", "tetris"}},
+         5,
+         {{to + "Tetris/Tetris.JAR", "tetris"}},
+         {to + "Tetris.JAR"}},
+        {"first of two names differing in case",
+         {{"c2/A.jar", "first"}, {"c2b/a.jar", "second"}},
+         5,
+         {{to + "A/A.jar", "first"}},
+         {to + "a"}},
+        {"dot names",
+         {{"c3/.jar", "dot"}, {"c3/..jar", "dots"}},
+         2,
+         {},
+         {to + ".jar", to + "..jar", "/AppEx/User/Java/.jar", "/AppEx/User/Java/..jar"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::u16string> dropped;
+        for (const auto& [name, bytes] : c.files)
+            dropped.push_back(pcFile(name, bytes));
+        EXPECT_EQ(dropFiles(dropped), c.jobs);
+        ASSERT_TRUE(waitForJobs());
+        for (const auto& [path, bytes] : c.phone)
+            EXPECT_EQ(read_bytes(onPhone(path)), bytes) << path;
+        for (const std::string& path : c.absent)
+            EXPECT_FALSE(existsExactly(path)) << path;
+    }
+    const std::vector<std::string> shown = games();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Tetris"), 1);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "A"), 1);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "a"), 0);
+}
+
+TEST_F(JavaAppsPage, WithoutABrowseTheFirstGamesFolderIsUsed) {
+    makePage(false);
+    connectPhone();
+    EXPECT_TRUE(games().empty());
+    EXPECT_EQ(view->installFolder().to_utf8(), first_folder);
+    EXPECT_EQ(dropFiles({pcFile("g/Game.jar", "game")}), 5);
+    ASSERT_TRUE(waitForJobs());
+    EXPECT_EQ(read_bytes(onPhone(std::string(first_folder) + "Game/Game.jar")), "game");
+    EXPECT_FALSE(existsExactly("/Game"));
+    EXPECT_EQ(games(), (std::vector<std::string>{"Game", "Snake", "Zeta Racer", "asteroids",
+                                                 "Chess", "Sudoku"}));
+}
+
+} // namespace
