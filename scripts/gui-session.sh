@@ -1,0 +1,567 @@
+# gui-session.sh: a sourced bash library that runs orvel.exe under Wine on an X display, with the
+# phone simulator (or a real phone) behind a COM port, and drives and watches its window.
+# It builds nothing; scripts/run.sh and the end-to-end tests of tests/e2e/ use it.
+#
+#   source scripts/gui-session.sh
+#   gui_init WORK_DIR PREFIX_DIR      # session folder (logs, pictures, phone copy); Wine prefix
+#   gui_display [--virtual]           # the X display: $DISPLAY if it answers, else a new Xvfb
+#   gui_prefix                        # create/reuse the prefix, start its Wine server
+#   gui_phone_start [--from DIR] [--fault WORD]...   # simulator on a scratch copy + line tap
+#   gui_map_port "$GUI_PHONE_TTY"     # dosdevices/comN -> the device; sets GUI_COM=COMn
+#   gui_register_bluetooth "$GUI_COM" "NAME"   # listed by the Devices view without a probe
+#   gui_start_program PATH/orvel.exe  # stdout -> $GUI_WORK/program.out
+#   gui_wait_window                   # sets GUI_WINDOW and the client origin
+#   gui_click X Y                     # client coordinates of the 640 x 520 client area
+#   gui_wait_answered 7 30            # the phone answered 7 AT questions (30 s at most)
+#   gui_screenshot "$GUI_WORK/x.png"
+#   gui_close                         # graceful close; true when the process ended in time
+#
+# Everything started here (Xvfb, simulator, line tap, the Wine server of the prefix and its
+# programs, COM links) is stopped by gui_cleanup, which gui_init installs as the EXIT trap; INT,
+# TERM and HUP end the script through it too. A script that needs its own exit work defines
+# gui_on_exit, which gui_cleanup calls first. Every wait is a bounded poll of a condition.
+#
+# Programs found through the environment:
+#   ORVEL_PHONESIM  the native orvel-phonesim     ORVEL_LINETAP  the native orvel-linetap
+# Session state (read them, do not set them): GUI_WORK, GUI_PREFIX, GUI_PHONE_ROOT (the Linux
+# folder the phone serves), GUI_PHONE_TTY, GUI_RECORD (the line tap's record), GUI_COM,
+# GUI_PROGRAM_PID, GUI_PROGRAM_STATUS (after gui_close), GUI_OUT (program's standard output),
+# GUI_WINDOW (X window id), GUI_CLIENT_X/GUI_CLIENT_Y (screen position of the client area).
+#
+# Wine facts this relies on: the Wine helpers keep the descriptors of whoever started them, so
+# every Wine call here has its standard streams on /dev/null or on files; with "Managed" = "N"
+# (no window manager) Wine places a window exactly where the program asks and draws its frame
+# itself; a pseudo-terminal fails the modem-status probe under Wine, so the simulator is offered
+# as a Bluetooth port, which the program lists without probing.
+
+readonly GUI_WINE=/usr/lib/wine/wine64
+readonly GUI_WINESERVER=/usr/lib/wine/wineserver
+readonly GUI_PREFIX_MARK=.orvel-gui-prefix-ready
+# The client size of the main window, and where the pointer rests when the program starts (the
+# program places its client area at pointer - (200, 500), here at (100, 100)).
+GUI_CLIENT_W=${GUI_CLIENT_W:-640}
+GUI_CLIENT_H=${GUI_CLIENT_H:-520}
+GUI_START_POINTER=${GUI_START_POINTER:-"300 600"}
+GUI_SCREEN=${GUI_SCREEN:-1280x1024x24}
+
+GUI_WORK=
+GUI_PREFIX=
+GUI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
+GUI_XVFB_PID=
+GUI_SIM_PID=
+GUI_TAP_PID=
+GUI_PROGRAM_PID=
+GUI_PROGRAM_NAME=
+GUI_PROGRAM_STATUS=
+GUI_OUT=
+GUI_WINDOW=
+GUI_CLIENT_X=
+GUI_CLIENT_Y=
+GUI_PHONE_ROOT=
+GUI_PHONE_TTY=
+GUI_RECORD=
+GUI_COM=
+GUI_LINKS=()
+GUI_SERVER_STARTED=
+GUI_SESSION_FILE=
+GUI_CLEANED=
+
+gui_log() {
+    echo "[gui] $*" >&2
+}
+
+# gui_fail MESSAGE: logs and returns 1 (use as `... || gui_fail "what"`; with `|| exit 1` to stop).
+gui_fail() {
+    echo "[gui] FAILED: $*" >&2
+    return 1
+}
+
+# Milliseconds since the epoch.
+_gui_now_ms() {
+    local t=${EPOCHREALTIME/./}
+    echo $((t / 1000))
+}
+
+# gui_wait_until SECONDS COMMAND [ARGS...]: runs the command every 0.1 s until it succeeds (true)
+# or the time is up (false).
+gui_wait_until() {
+    local seconds=$1
+    shift
+    local deadline=$(($(_gui_now_ms) + ${seconds%.*} * 1000))
+    while :; do
+        "$@" && return 0
+        [ "$(_gui_now_ms)" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+# True while the process runs (a finished child that was not waited for counts as ended).
+_gui_alive() {
+    local pid=$1 stat
+    [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] || return 1
+    stat=$(cat "/proc/$pid/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat:0:1}" != Z ] && [ "${stat:0:1}" != X ]
+}
+
+# Ends a child process: TERM, a bounded wait, then KILL; reaps it.
+_gui_stop_process() {
+    local pid=$1
+    [ -n "$pid" ] || return 0
+    if _gui_alive "$pid"; then
+        kill -TERM "$pid" 2>/dev/null
+        if ! gui_wait_until 5 eval "! _gui_alive $pid"; then
+            kill -KILL "$pid" 2>/dev/null
+            gui_wait_until 5 eval "! _gui_alive $pid"
+        fi
+    fi
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+# A Wine helper: no terminal, no inherited descriptors beyond the standard three.
+_gui_quiet() {
+    "$@" </dev/null >/dev/null 2>&1 9>&-
+}
+
+_gui_wine() {
+    _gui_quiet "$GUI_WINE" "$@"
+}
+
+# gui_winpath LINUX_PATH: the same file as a path of the Windows program (Wine's Z: drive).
+gui_winpath() {
+    local path
+    path=$(realpath -m "$1")
+    path=${path//\//\\}
+    echo "Z:$path"
+}
+
+# gui_init WORK_DIR PREFIX_DIR: starts a session. WORK_DIR receives the logs, the phone copy and
+# pictures; PREFIX_DIR is the Wine prefix (created on first use, kept for the next session).
+gui_init() {
+    [ $# -eq 2 ] || {
+        gui_fail "usage: gui_init WORK_DIR PREFIX_DIR"
+        return 1
+    }
+    mkdir -p "$1" "$2" || return 1
+    GUI_WORK=$(cd "$1" && pwd -P)
+    GUI_PREFIX=$(cd "$2" && pwd -P)
+    GUI_OUT=$GUI_WORK/program.out
+    GUI_CLEANED=
+    export WINEPREFIX=$GUI_PREFIX
+    export WINEARCH=win64
+    export WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    trap gui_cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+    # One session per prefix: the session ends the prefix's programs and server.
+    GUI_SESSION_FILE=$GUI_PREFIX.session
+    local other
+    other=$(cat "$GUI_SESSION_FILE" 2>/dev/null)
+    if [ -n "$other" ] && [ "$other" != $$ ] && _gui_alive "$other"; then
+        GUI_SESSION_FILE=
+        gui_fail "the Wine prefix $GUI_PREFIX is in use by process $other"
+        return 1
+    fi
+    echo $$ >"$GUI_SESSION_FILE"
+    command -v xdotool >/dev/null || gui_fail "xdotool is missing" || return 1
+    [ -x "$GUI_WINE" ] || gui_fail "$GUI_WINE is missing (package wine64)" || return 1
+}
+
+# True when the display answers.
+_gui_display_answers() {
+    xdotool getdisplaygeometry >/dev/null 2>&1
+}
+
+# gui_display [--virtual]: uses $DISPLAY when it answers; otherwise, or with --virtual, starts
+# Xvfb on a free display and exports DISPLAY. Call it before gui_prefix: Wine's desktop process
+# stays on the display it was started with.
+gui_display() {
+    if [ "${1:-}" != --virtual ] && [ -n "${DISPLAY:-}" ] && _gui_display_answers; then
+        GUI_VIRTUAL=0
+        return 0
+    fi
+    command -v Xvfb >/dev/null || gui_fail "Xvfb is missing (package xvfb)" || return 1
+    local number_file=$GUI_WORK/xvfb.display
+    rm -f "$number_file"
+    # -displayfd: Xvfb picks a free display and writes its number once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 "$GUI_SCREEN" -nolisten tcp -noreset \
+        3>"$number_file" </dev/null >"$GUI_WORK/xvfb.log" 2>&1 &
+    GUI_XVFB_PID=$!
+    _gui_display_number() { grep -q '^[0-9]\+$' "$number_file" 2>/dev/null; }
+    gui_wait_until 15 _gui_display_number || gui_fail "Xvfb did not start (see $GUI_WORK/xvfb.log)" ||
+        return 1
+    export DISPLAY=:$(head -n 1 "$number_file")
+    gui_wait_until 10 _gui_display_answers || gui_fail "display $DISPLAY does not answer" || return 1
+    GUI_VIRTUAL=1
+    gui_log "Xvfb on display $DISPLAY"
+}
+
+# gui_prefix: makes the Wine prefix ready (once: wineboot, the X11 driver, no window manager
+# needed, no crash dialog) and starts its server for this session, ending what an earlier session
+# may have left running.
+gui_prefix() {
+    [ -n "$GUI_PREFIX" ] || gui_fail "gui_init first" || return 1
+    [ -n "${DISPLAY:-}" ] || gui_fail "gui_display first" || return 1
+    _gui_quiet "$GUI_WINESERVER" -k
+    _gui_quiet "$GUI_WINESERVER" -w
+    if [ ! -f "$GUI_PREFIX/$GUI_PREFIX_MARK" ]; then
+        gui_log "creating the Wine prefix $GUI_PREFIX (once)"
+        _gui_quiet "$GUI_WINESERVER" -p
+        _gui_wine wineboot -i || gui_fail "wineboot failed" || return 1
+        _gui_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d x11 /f &&
+            _gui_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f &&
+            _gui_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f ||
+            gui_fail "cannot write the Wine settings" || return 1
+        # Wine's own settings take effect at the next server start.
+        _gui_quiet "$GUI_WINESERVER" -k
+        _gui_quiet "$GUI_WINESERVER" -w
+        touch "$GUI_PREFIX/$GUI_PREFIX_MARK"
+    fi
+    _gui_quiet "$GUI_WINESERVER" -p || gui_fail "the Wine server did not start" || return 1
+    GUI_SERVER_STARTED=1
+    _gui_wine wineboot || gui_fail "wineboot failed" || return 1
+    gui_forget_ports
+}
+
+# gui_phone_start [--from DIR] [--fault WORD]... [--baud N]: starts orvel-phonesim on a scratch
+# copy of DIR (default: the sample phone tests/data/phone) in $GUI_WORK/phone, and the line tap in
+# front of it. Sets GUI_PHONE_ROOT, GUI_PHONE_TTY (the device the program is to open) and
+# GUI_RECORD (the tap's record of the traffic: "> AT+CGMI", "< OK", "> [21 bytes]" ...).
+gui_phone_start() {
+    local from=$GUI_ROOT/tests/data/phone args=()
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --from) from=$2 ;;
+        --fault | --baud) args+=("$1" "$2") ;;
+        *) gui_fail "gui_phone_start: unknown option $1" || return 1 ;;
+        esac
+        shift 2
+    done
+    [ -x "${ORVEL_PHONESIM:-}" ] || gui_fail "ORVEL_PHONESIM does not name the simulator" || return 1
+    [ -x "${ORVEL_LINETAP:-}" ] || gui_fail "ORVEL_LINETAP does not name the line tap" || return 1
+    GUI_PHONE_ROOT=$GUI_WORK/phone
+    rm -rf "$GUI_PHONE_ROOT"
+    mkdir -p "$GUI_PHONE_ROOT"
+    if [ -n "$from" ]; then
+        cp -a "$from/." "$GUI_PHONE_ROOT/" || gui_fail "cannot copy $from" || return 1
+    fi
+    chmod -R u+w "$GUI_PHONE_ROOT"
+
+    "$ORVEL_PHONESIM" --root "$GUI_PHONE_ROOT" "${args[@]}" </dev/null \
+        >"$GUI_WORK/phonesim.out" 2>"$GUI_WORK/phonesim.err" 9>&- &
+    GUI_SIM_PID=$!
+    _gui_first_line() { [ -n "$(head -n 1 "$1" 2>/dev/null)" ]; }
+    gui_wait_until 10 _gui_first_line "$GUI_WORK/phonesim.out" ||
+        gui_fail "the phone simulator did not start (see $GUI_WORK/phonesim.err)" || return 1
+    local phone_tty
+    phone_tty=$(head -n 1 "$GUI_WORK/phonesim.out")
+
+    GUI_RECORD=$GUI_WORK/phone.log
+    "$ORVEL_LINETAP" --device "$phone_tty" --record "$GUI_RECORD" </dev/null \
+        >"$GUI_WORK/linetap.out" 2>"$GUI_WORK/linetap.err" 9>&- &
+    GUI_TAP_PID=$!
+    gui_wait_until 10 _gui_first_line "$GUI_WORK/linetap.out" ||
+        gui_fail "the line tap did not start (see $GUI_WORK/linetap.err)" || return 1
+    GUI_PHONE_TTY=$(head -n 1 "$GUI_WORK/linetap.out")
+    gui_log "phone on $phone_tty (serving $GUI_PHONE_ROOT), program side $GUI_PHONE_TTY"
+}
+
+# gui_phone_file PHONE_PATH: the Linux path of a file of the simulated phone, e.g.
+# gui_phone_file /Registry/MainMenu_reg.ini
+gui_phone_file() {
+    local path=${1#/}
+    echo "$GUI_PHONE_ROOT/$path"
+}
+
+# gui_phone_requests: the AT command lines the program sent, in order, one per line.
+gui_phone_requests() {
+    sed -n 's/^> \(AT.*\)$/\1/p' "$GUI_RECORD" 2>/dev/null
+}
+
+# True when the N-th AT question has been answered with OK or ERROR.
+_gui_answered() {
+    awk -v n="$1" '
+        /^> AT/ { asked++ }
+        asked >= n && /^< (OK|ERROR)$/ { done = 1 }
+        END { exit done ? 0 : 1 }' "$GUI_RECORD" 2>/dev/null
+}
+
+# gui_wait_answered N SECONDS: waits until the phone has answered N AT questions.
+gui_wait_answered() {
+    gui_wait_until "$2" _gui_answered "$1"
+}
+
+# gui_map_port DEVICE [N]: links COMn of the prefix to the device (a free n from 5 on when not
+# given; a link whose device is gone counts as free). Sets GUI_COM.
+gui_map_port() {
+    local device=$1 n=${2:-} dosdevices=$GUI_PREFIX/dosdevices
+    [ -e "$device" ] || gui_fail "no device $device" || return 1
+    mkdir -p "$dosdevices"
+    if [ -z "$n" ]; then
+        for ((n = 5; n < 256; n++)); do
+            [ -e "$dosdevices/com$n" ] || break
+        done
+    fi
+    ln -sfn "$device" "$dosdevices/com$n" || gui_fail "cannot link com$n" || return 1
+    GUI_LINKS+=("$dosdevices/com$n")
+    GUI_COM=COM$n
+    gui_log "$GUI_COM -> $device"
+}
+
+readonly _GUI_PORTS_CLASS='{4d36e978-e325-11ce-bfc1-08002be10318}'
+readonly _GUI_SERIAL_SERVICE='{00001101-0000-1000-8000-00805f9b34fb}'
+readonly _GUI_BTHENUM='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Enum\BTHENUM'
+readonly _GUI_BTHNAMES='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\BTHPORT\Parameters\Devices'
+readonly _GUI_USBENUM='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Enum\USB'
+# Our device keys carry this name, so they can be found and removed again.
+readonly _GUI_DEVICE_KEY=ORVEL_GUI_SESSION
+
+# Imports REGEDIT4 text (given on standard input) into the prefix's registry.
+_gui_import_reg() {
+    local file=$GUI_WORK/import.reg
+    {
+        printf 'REGEDIT4\r\n\r\n'
+        sed 's/$/\r/'
+    } >"$file"
+    _gui_wine regedit /S "$(gui_winpath "$file")"
+}
+
+# The text as a REG_BINARY value of its bytes with a terminating zero ("hex:57,61,00").
+_gui_hex_bytes() {
+    local bytes
+    bytes=$(printf '%s' "$1" | od -An -tx1 -v | tr -s ' \n' ' ')
+    bytes=$(echo $bytes | tr ' ' ',')
+    echo "hex:${bytes:+$bytes,}00"
+}
+
+# gui_register_bluetooth COMn NAME: records the port as a paired Bluetooth serial device, which
+# the Devices view lists by NAME without probing it.
+gui_register_bluetooth() {
+    local port=$1 name=$2 n address
+    n=${port#COM}
+    address=$(printf '0012EE%06X' "$n")
+    local instance="$_GUI_BTHENUM\\$_GUI_DEVICE_KEY\\$n"
+    _gui_import_reg <<EOF || gui_fail "cannot register $port" || return 1
+[$instance]
+"ClassGUID"="$_GUI_PORTS_CLASS"
+"FriendlyName"="Standard Serial over Bluetooth link ($port)"
+
+[$instance\\Control]
+
+[$instance\\Device Parameters]
+"PortName"="$port"
+"Bluetooth_UniqueID"="$_GUI_SERIAL_SERVICE#${address}_C00000000"
+
+[$_GUI_BTHNAMES\\$address]
+"Name"=$(_gui_hex_bytes "$name")
+EOF
+    echo "$_GUI_BTHNAMES\\$address" >>"$GUI_PREFIX/.orvel-gui-keys"
+    gui_log "$port registered as the Bluetooth device \"$name\""
+}
+
+# gui_register_usb COMn FRIENDLY_NAME: records the port as a USB modem, which the Devices view
+# probes before listing it. The name must contain the maker's name (samsung, any case).
+gui_register_usb() {
+    local port=$1 name=$2 n
+    n=${port#COM}
+    local instance="$_GUI_USBENUM\\$_GUI_DEVICE_KEY\\$n"
+    _gui_import_reg <<EOF || gui_fail "cannot register $port" || return 1
+[$instance]
+"Class"="Modem"
+"FriendlyName"="$name"
+
+[$instance\\Device Parameters]
+"PortName"="$port"
+EOF
+    gui_log "$port registered as the USB modem \"$name\""
+}
+
+# gui_forget_ports: removes every port record of earlier sessions from the prefix's registry.
+gui_forget_ports() {
+    local key keys=$GUI_PREFIX/.orvel-gui-keys
+    {
+        echo "[-$_GUI_BTHENUM\\$_GUI_DEVICE_KEY]"
+        echo "[-$_GUI_USBENUM\\$_GUI_DEVICE_KEY]"
+        if [ -f "$keys" ]; then
+            while read -r key; do
+                echo "[-$key]"
+            done <"$keys"
+        fi
+    } | _gui_import_reg
+    rm -f "$keys"
+}
+
+# gui_start_program EXE [ARGS...]: starts the Windows program with the pointer resting at
+# GUI_START_POINTER; its standard output goes to $GUI_OUT, its errors to $GUI_WORK/program.err.
+gui_start_program() {
+    local exe=$1
+    shift
+    [ -f "$exe" ] || gui_fail "no program $exe" || return 1
+    [ -n "$GUI_SERVER_STARTED" ] || gui_fail "gui_prefix first" || return 1
+    # shellcheck disable=SC2086
+    xdotool mousemove $GUI_START_POINTER
+    GUI_PROGRAM_NAME=$(basename "$exe")
+    GUI_PROGRAM_STATUS=
+    GUI_WINDOW=
+    : >"$GUI_OUT"
+    "$GUI_WINE" "$exe" "$@" </dev/null >"$GUI_OUT" 2>"$GUI_WORK/program.err" 9>&- &
+    GUI_PROGRAM_PID=$!
+    gui_log "started $GUI_PROGRAM_NAME (process $GUI_PROGRAM_PID)"
+}
+
+# True while the program runs.
+gui_program_running() {
+    _gui_alive "$GUI_PROGRAM_PID"
+}
+
+_gui_find_window() {
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && GUI_WINDOW=$id
+}
+
+# gui_wait_window [SECONDS] [TITLE_REGEX]: waits for the program's window (default: 30 s, the
+# title "Orvel 1.07"), then finds its client area (gui_locate).
+gui_wait_window() {
+    local seconds=${1:-30} title=${2:-'^Orvel 1\.07$'}
+    GUI_WINDOW=
+    gui_wait_until "$seconds" _gui_find_window "$title" ||
+        gui_fail "no window \"$title\" within $seconds s" || return 1
+    gui_locate
+}
+
+# gui_locate: sets GUI_CLIENT_X and GUI_CLIENT_Y from the window's geometry. Wine draws the frame
+# inside the X window: equal borders left, right and bottom, the caption above.
+gui_locate() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW border
+    eval "$(xdotool getwindowgeometry --shell "$GUI_WINDOW" 2>/dev/null)"
+    [ -n "${WIDTH:-}" ] || gui_fail "window $GUI_WINDOW has no geometry" || return 1
+    border=$(((WIDTH - GUI_CLIENT_W) / 2))
+    [ "$border" -ge 0 ] || border=0
+    GUI_CLIENT_X=$((X + border))
+    GUI_CLIENT_Y=$((Y + HEIGHT - GUI_CLIENT_H - border))
+}
+
+# gui_move X Y: moves the pointer to a client point.
+gui_move() {
+    xdotool mousemove $((GUI_CLIENT_X + $1)) $((GUI_CLIENT_Y + $2))
+}
+
+# gui_click X Y [BUTTON]: clicks at a client point (button 1 = left, 3 = right).
+gui_click() {
+    gui_move "$1" "$2" && xdotool click "${3:-1}"
+}
+
+# gui_double_click X Y: a left double-click at a client point.
+gui_double_click() {
+    gui_move "$1" "$2" && xdotool click --repeat 2 --delay 80 1
+}
+
+# gui_drag X1 Y1 X2 Y2: presses the left button at one client point, moves in steps to the other
+# and releases there.
+gui_drag() {
+    local i steps=8
+    gui_move "$1" "$2" && xdotool mousedown 1 || return 1
+    for ((i = 1; i <= steps; i++)); do
+        gui_move $(($1 + ($3 - $1) * i / steps)) $(($2 + ($4 - $2) * i / steps))
+    done
+    xdotool mouseup 1
+}
+
+# gui_key KEY...: types keys (xdotool names: F1, Return, ctrl+a, ...) into the program's window.
+gui_key() {
+    xdotool windowfocus "$GUI_WINDOW" 2>/dev/null
+    xdotool key --delay 30 "$@"
+}
+
+# gui_tab INDEX: clicks the tab button INDEX (0 Devices, 1 Browser, 2 Java Apps, 3 Specials).
+gui_tab() {
+    gui_click $((5 + 100 * $1 + 45)) 12
+}
+
+# gui_window_title: the program window's current title.
+gui_window_title() {
+    xdotool getwindowname "$GUI_WINDOW" 2>/dev/null
+}
+
+# gui_wait_output TEXT [SECONDS]: waits until the program's standard output contains the text.
+gui_wait_output() {
+    gui_wait_until "${2:-10}" grep -qF -- "$1" "$GUI_OUT"
+}
+
+# gui_screenshot FILE [--screen]: saves the program's window (or with --screen the whole display)
+# as a picture (the format by the file's extension, e.g. .png).
+gui_screenshot() {
+    local file=$1
+    if [ "${2:-}" = --screen ] || [ -z "$GUI_WINDOW" ]; then
+        import -window root "$file" 2>/dev/null
+    else
+        local X Y WIDTH HEIGHT SCREEN WINDOW
+        eval "$(xdotool getwindowgeometry --shell "$GUI_WINDOW" 2>/dev/null)"
+        import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file" 2>/dev/null
+    fi
+    [ -s "$file" ] || gui_fail "no screenshot $file"
+}
+
+# gui_pixel X Y: the colour at a client point as RRGGBB (from a fresh picture of the screen).
+gui_pixel() {
+    local x=$((GUI_CLIENT_X + $1)) y=$((GUI_CLIENT_Y + $2))
+    import -window root -crop "1x1+$x+$y" +repage -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | head -n 1 | tr a-f A-F
+}
+
+# gui_close [SECONDS]: asks the program to close (the close request a person's click on the
+# frame's close box sends) and waits for its process to end, at most SECONDS (default 10).
+# True when it ended in time; GUI_PROGRAM_STATUS then holds its exit status.
+gui_close() {
+    local seconds=${1:-10}
+    [ -n "$GUI_PROGRAM_PID" ] || return 0
+    if gui_program_running; then
+        _gui_wine taskkill /im "$GUI_PROGRAM_NAME"
+        if ! gui_wait_until "$seconds" eval '! gui_program_running'; then
+            gui_fail "$GUI_PROGRAM_NAME still runs $seconds s after the close request"
+            return 1
+        fi
+    fi
+    wait "$GUI_PROGRAM_PID" 2>/dev/null
+    GUI_PROGRAM_STATUS=$?
+    GUI_PROGRAM_PID=
+    return 0
+}
+
+# gui_cleanup: stops everything the session started. Safe to call more than once.
+gui_cleanup() {
+    [ -n "$GUI_CLEANED" ] && return 0
+    GUI_CLEANED=1
+    if declare -F gui_on_exit >/dev/null; then
+        gui_on_exit
+    fi
+    if [ -n "$GUI_PREFIX" ] && [ -n "$GUI_SERVER_STARTED" ]; then
+        # Ends the program if it still runs, and every other process of the prefix.
+        _gui_quiet "$GUI_WINESERVER" -k
+        _gui_quiet timeout 20 "$GUI_WINESERVER" -w
+        GUI_SERVER_STARTED=
+    fi
+    if [ -n "$GUI_PROGRAM_PID" ]; then
+        _gui_stop_process "$GUI_PROGRAM_PID"
+        GUI_PROGRAM_PID=
+    fi
+    _gui_stop_process "$GUI_TAP_PID"
+    GUI_TAP_PID=
+    _gui_stop_process "$GUI_SIM_PID"
+    GUI_SIM_PID=
+    local link
+    for link in "${GUI_LINKS[@]}"; do
+        rm -f "$link"
+    done
+    GUI_LINKS=()
+    _gui_stop_process "$GUI_XVFB_PID"
+    GUI_XVFB_PID=
+    if [ -n "$GUI_SESSION_FILE" ]; then
+        rm -f "$GUI_SESSION_FILE"
+        GUI_SESSION_FILE=
+    fi
+    return 0
+}
