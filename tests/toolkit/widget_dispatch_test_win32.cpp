@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "tests/toolkit/widget_fixture_win32.h"
@@ -58,7 +60,8 @@ const message_case message_cases[] = {
     {"close asks", WM_CLOSE, 0, 0, "canClose"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Messages, WidgetDispatch, ::testing::ValuesIn(message_cases));
+INSTANTIATE_TEST_SUITE_P(Messages, WidgetDispatch, ::testing::ValuesIn(message_cases),
+                         [](const auto& info) { return case_name(info.param.name); });
 
 TEST(WidgetDispatch, ToolkitMessagesNeverReachUserMessage) {
     recording_widget w(nullptr, u"private");

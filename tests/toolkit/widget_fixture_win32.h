@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +112,22 @@ public:
     void onLostFocus() { ++lostFocus; }
 };
 
+// A test name made of a case's description: its letters and digits, words capitalised.
+inline std::string case_name(const char* text) {
+    std::string name;
+    bool upper = true;
+    for (const char* c = text; *c; ++c) {
+        const auto ch = static_cast<unsigned char>(*c);
+        if (std::isalnum(ch)) {
+            name += upper ? static_cast<char>(std::toupper(ch)) : *c;
+            upper = false;
+        } else {
+            upper = true;
+        }
+    }
+    return name;
+}
+
 inline LPARAM point_param(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)),
                       static_cast<WORD>(static_cast<short>(y)));
@@ -156,7 +173,11 @@ inline void save_image(const vPixmap& image, const char* name) {
     ih.biCompression = BI_RGB;
     std::fwrite(&fh, sizeof fh, 1, f);
     std::fwrite(&ih, sizeof ih, 1, f);
-    std::fwrite(image.pixels(), 1, bytes, f);
+    // Opaque in the file: GDI leaves alpha 0 where it draws, which viewers take as transparent.
+    std::vector<std::uint32_t> opaque(image.pixels(), image.pixels() + std::size_t(w) * h);
+    for (std::uint32_t& px : opaque)
+        px |= 0xFF000000u;
+    std::fwrite(opaque.data(), 1, bytes, f);
     std::fclose(f);
 }
 
