@@ -45,6 +45,10 @@ struct click_case {
     bool downAfter;
 };
 
+void PrintTo(const click_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ButtonClicks : public ::testing::TestWithParam<click_case> {};
 
 TEST_P(ButtonClicks, ClickedOnlyForAPressAndReleaseOnTheButton) {

@@ -25,6 +25,10 @@ struct message_case {
     const char* expected;
 };
 
+void PrintTo(const message_case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WidgetDispatch : public ::testing::TestWithParam<message_case> {};
 
 TEST_P(WidgetDispatch, MessageReachesItsOperation) {
