@@ -1,0 +1,9 @@
+// orvel.exe: a window program.
+
+#include <windows.h>
+
+#include "app/program.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return orvelEntry();
+}
