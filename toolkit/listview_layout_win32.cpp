@@ -81,8 +81,8 @@ void vListView::applyContentHeight() {
     }
     if (height == contentsHeight())
         return;
-    setContentsSize(-1, height, fitWidth());
-    layoutScrollBars();
+    // Keeps the width (a fitted width follows the client); lays out the scroll bars.
+    setContentsSize(-1, height, false);
     invalidate();
 }
 
