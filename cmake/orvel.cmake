@@ -125,12 +125,14 @@ function(orvel_test_module module)
 endfunction()
 
 # orvel_benchmarks(): one program per bench/*.cpp, not a test. transfer_bench.cpp (or
-# transfer.cpp) becomes bench_transfer.
+# transfer.cpp) becomes bench_transfer; a platform suffix is dropped (listview_bench_win32.cpp
+# becomes bench_listview).
 function(orvel_benchmarks)
     orvel_sources(srcs bench)
     orvel_all_libraries(libs)
     foreach(src IN LISTS srcs)
         get_filename_component(stem "${src}" NAME_WE)
+        string(REGEX REPLACE "_(win32|posix)$" "" stem "${stem}")
         string(REGEX REPLACE "^bench_|_bench$" "" stem "${stem}")
         set(name bench_${stem})
         add_executable(${name} "${src}")
