@@ -313,6 +313,37 @@ TEST_F(HWViewTest, AnswersFromAnotherThread) {
     worker.join();
 }
 
+TEST_F(HWViewTest, PortRowPaint) {
+    bluetooth(u"0001", u"Wave BT", u"COM9");
+    auto view = makeView({});
+    auto* row = dynamic_cast<portItem*>(view->portList().at(0));
+    ASSERT_NE(row, nullptr);
+    const vPixmap& icon = *row->icon();
+
+    for (bool selected : {false, true}) {
+        row->setSelected(selected);
+        vPixmap canvas(300, 25);
+        canvas.fill(0x00123456);
+        const RECT r{0, 0, 300, 25};
+        row->draw(canvas, r);
+        GdiFlush();
+        const vColor face = selected ? 0x157DCC : 0xFFFFFF;
+        const vColor name = selected ? 0xFFFFFF : 0x157DCC;
+        EXPECT_EQ(canvas.pixel(298, 2) & 0xFFFFFF, face) << "row background";
+        EXPECT_EQ(canvas.pixel(150, 24) & 0xFFFFFF, 0xF0F0F0u) << "the line at the bottom";
+        EXPECT_EQ(canvas.pixel(5, 5) & 0xFFFFFF, icon.pixel(5, 5) & 0xFFFFFF) << "icon";
+        int nameInk = 0, portInk = 0;
+        for (int y = 5; y < 20; ++y) {
+            for (int x = 28; x < 120; ++x)
+                nameInk += (canvas.pixel(x, y) & 0xFFFFFF) == name;
+            for (int x = 200; x < 295; ++x)
+                portInk += (canvas.pixel(x, y) & 0xFFFFFF) == 0xF0F0F0;
+        }
+        EXPECT_GT(nameInk, 10) << "the device name on the left";
+        EXPECT_GT(portInk, 5) << "the port name on the right";
+    }
+}
+
 TEST_F(HWViewTest, Layout) {
     auto view = makeView({});
     view->setGeometry(0, 0, 640, 500);
