@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/orvel_button.h"
 #include "app/orvel_gui_model.h"
@@ -32,8 +33,10 @@ public:
     static constexpr vwin::vColor light_grey = 0xF0F0F0;
 
     // Builds the window with its buttons and views, connects the link's signals, places the
-    // window by the pointer and shows it. The link must outlive the window.
-    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel 1.07"));
+    // window by the pointer (the screen pointer unless a position is given) and shows it. The
+    // link must outlive the window.
+    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel 1.07"),
+                      std::optional<OrvelPoint> pointer = std::nullopt);
     // Stops the link's work (waiting jobs dropped, port closed) and disconnects from it before
     // the views go, so no signal reaches a view that is being destroyed.
     ~OrvelGUI() override;

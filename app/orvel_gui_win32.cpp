@@ -21,7 +21,7 @@ template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
 const char16_t* const OrvelGUI::credit_line =
     u"Orvel 1.07 - files, games and settings of your Wave";
 
-OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle)
+OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer)
     : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),
       progress_(credit_line) {
     setBackgroundColor(white);
@@ -56,9 +56,12 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle)
     connectLink();
     selectTab(tab_devices);
 
-    POINT pointer{0, 0};
-    GetCursorPos(&pointer);
-    const OrvelPoint origin = orvel_layout::placement({pointer.x, pointer.y});
+    if (!pointer) {
+        POINT screen{0, 0};
+        GetCursorPos(&screen);
+        pointer = OrvelPoint{screen.x, screen.y};
+    }
+    const OrvelPoint origin = orvel_layout::placement(*pointer);
     setGeometry(origin.x, origin.y, orvel_layout::client_width, orvel_layout::client_height);
     setTimer(progress_timer, progress_period_ms);
     showNormal();

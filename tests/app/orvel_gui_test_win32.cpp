@@ -38,10 +38,10 @@ protected:
         set_user_language_for_tests(-1);
     }
 
-    // The window, built with the pointer at (x, y).
+    // The window, built as if the pointer were at (x, y). (The screen pointer is shared with
+    // every test program running at the same time.)
     void build(int x = 100, int y = 300) {
-        SetCursorPos(x, y);
-        gui = std::make_unique<OrvelGUI>(link, base_title);
+        gui = std::make_unique<OrvelGUI>(link, base_title, OrvelPoint{x, y});
         ASSERT_TRUE(gui->isWindow());
     }
 
