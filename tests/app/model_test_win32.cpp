@@ -51,36 +51,6 @@ TEST(OrvelProgress, TitleFollowsTheState) {
     }
 }
 
-TEST(OrvelProgress, SignalsChangeTheNumbers) {
-    OrvelProgress p(u"credit line");
-    EXPECT_EQ(p.max(), 0u);
-    EXPECT_EQ(p.value(), 0u);
-    EXPECT_EQ(text(p.text()), u"credit line");
-    EXPECT_FALSE(p.read().running());
-
-    p.add(5);
-    p.setMax(16, 1); // only the low word of the total counts; the value starts again
-    EXPECT_EQ(p.max(), 16u);
-    EXPECT_EQ(p.value(), 0u);
-
-    p.addMax(4);
-    p.add(5);
-    EXPECT_EQ(p.max(), 20u);
-    EXPECT_EQ(p.value(), 5u);
-    EXPECT_EQ(text(OrvelProgress::title(p.read(), base_title)), u"Orvel 25%");
-
-    p.setInfo(u"");
-    EXPECT_EQ(text(OrvelProgress::title(p.read(), base_title)), u"Orvel 1.07");
-    p.setInfo(nullptr);
-    EXPECT_EQ(text(p.text()), u"");
-    p.setInfo(u"kopiere b.mp3");
-    EXPECT_TRUE(p.read().running());
-
-    p.reset();
-    EXPECT_EQ(p.value(), 0u);
-    EXPECT_EQ(p.max(), 20u);
-}
-
 TEST(OrvelProgress, BarWidth) {
     struct row {
         std::uint32_t value, max;
@@ -101,14 +71,6 @@ TEST(OrvelProgress, BarWidth) {
             << r.value << "/" << r.max << " of " << r.width;
 }
 
-TEST(OrvelLayout, MainWindow) {
-    for (int i = 0; i < orvel_layout::tab_count; ++i)
-        EXPECT_EQ(orvel_layout::tabButton(i), (OrvelRect{5 + 100 * i, 2, 90, 20})) << i;
-    EXPECT_EQ(orvel_layout::view(640, 520), (OrvelRect{0, 20, 640, 480}));
-    EXPECT_EQ(orvel_layout::progressStrip(640, 520), (OrvelRect{0, 500, 640, 20}));
-    EXPECT_EQ(orvel_layout::view(300, 100), (OrvelRect{0, 20, 300, 60}));
-}
-
 TEST(OrvelLayout, PlacementFromThePointer) {
     struct row {
         OrvelPoint pointer, client;
@@ -122,16 +84,10 @@ TEST(OrvelLayout, PlacementFromThePointer) {
             << r.pointer.x << "," << r.pointer.y;
 }
 
-TEST(OrvelHWLayout, Children) {
-    OrvelHWLayout l = hwViewLayout(640, 500);
-    EXPECT_EQ(l.devicesLabel, (OrvelRect{5, 5, 630, 20}));
-    EXPECT_EQ(l.portList, (OrvelRect{5, 30, 630, 170}));
-    EXPECT_EQ(l.connectButton, (OrvelRect{0, 210, 200, 25}));
-    EXPECT_EQ(l.propertiesLabel, (OrvelRect{5, 245, 630, 20}));
-    EXPECT_EQ(l.propertiesList, (OrvelRect{5, 270, 630, 230}));
-
-    // An odd height: the middle is rounded down and the list takes the extra pixel.
-    l = hwViewLayout(100, 501);
+TEST(OrvelHWLayout, OddHeight) {
+    // The middle is rounded down and the properties list takes the extra pixel (640 x 500 is
+    // checked on the view itself).
+    const OrvelHWLayout l = hwViewLayout(100, 501);
     EXPECT_EQ(l.connectButton, (OrvelRect{0, 210, 200, 25}));
     EXPECT_EQ(l.propertiesList, (OrvelRect{5, 270, 90, 231}));
 }
