@@ -37,6 +37,10 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
       propertiesLabel_(this, propertiesLabelText(), text_bottom),
       propertiesList_(this, true, vListView::selection_none) {
     setBackgroundColor(panel_grey);
+    // A label paints no background of its own; with the view clipping its children, the space
+    // behind the text would stay unpainted, so the labels take the panel colour.
+    devicesLabel_.setBackgroundColor(panel_grey);
+    propertiesLabel_.setBackgroundColor(panel_grey);
 
     portList_.setBackgroundColor(white);
     portList_.setHScrollEnabled(false);

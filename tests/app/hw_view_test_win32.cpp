@@ -188,6 +188,8 @@ TEST_F(HWViewTest, TextsByLanguage) {
         EXPECT_EQ(text(view->devicesLabel().text()), r.devices);
         EXPECT_EQ(text(view->propertiesLabel().text()), r.properties);
         EXPECT_EQ(view->devicesLabel().alignment(), 8u);
+        EXPECT_EQ(view->devicesLabel().backgroundColor(), 0xF0F0F0u);
+        EXPECT_EQ(view->propertiesLabel().backgroundColor(), 0xF0F0F0u);
         EXPECT_EQ(text(view->connectButton().text()), u"Auto Connect");
         ASSERT_EQ(view->propertiesList().count(), 1);
         EXPECT_EQ(text(view->propertiesList().at(0)->text()), r.languageRow);
