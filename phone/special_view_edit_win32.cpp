@@ -9,6 +9,41 @@
 
 using namespace vwin;
 
+namespace {
+
+// One menu line. It draws like any row but without the carriage return of a CR LF line end,
+// which is part of its text (so that the file is written back as it was) but no visible
+// character.
+class menuLine : public vListViewItem {
+public:
+    using vListViewItem::vListViewItem;
+
+    // Called while the list paints, under its lock.
+    void draw(vPixmap& pixmap, const RECT& row) override {
+        vListView* list = owner();
+        if (!list || height() <= 0 || !isVisible())
+            return;
+        vColor back = list->viewBackground();
+        if (isSelected())
+            back = list->selectedBackground();
+        else if (backgroundColor())
+            back = backgroundColor();
+        pixmap.fillRect(row, back);
+        if (row.right - row.left < 3 || row.bottom - row.top < 3)
+            return;
+        vColor ink = textColor();
+        if (!ink)
+            ink = isSelected() ? list->selectedTextColor() : list->itemTextColor();
+        pixmap.setTextColor(ink);
+        const str shown = menuLineEditText(text());
+        RECT area{row.left + 10, row.top, row.right, row.bottom};
+        if (!shown.empty())
+            pixmap.drawText(area, text_left | text_vcenter | text_singleline | DT_NOPREFIX, shown);
+    }
+};
+
+} // namespace
+
 OrvelEditFile::OrvelEditFile(vWidget* parent) : vListView(parent, false, selection_single) {}
 
 OrvelEditFile::~OrvelEditFile() {
@@ -25,7 +60,7 @@ bool OrvelEditFile::loadLines(iostore& stream) {
         const str* line = lines[i];
         if (!line)
             continue;
-        auto* row = new vListViewItem(static_cast<vListView*>(nullptr), *line, line_height);
+        auto* row = new menuLine(static_cast<vListView*>(nullptr), *line, line_height);
         row->setBackgroundColor(colouring.next(*line));
         rows.push_back(row);
     }
