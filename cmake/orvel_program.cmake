@@ -1,5 +1,6 @@
 # The Windows program orvel.exe: the entry of app/ (main_win32.cpp), the application library and
-# the resource script of res/. Skipped while the entry does not exist yet.
+# the resource script of res/. Skipped while the entry does not exist yet. Its resource and
+# end-to-end checks are in orvel_e2e.cmake.
 include_guard(GLOBAL)
 
 set(ORVEL_ENTRY "${PROJECT_SOURCE_DIR}/app/main_win32.cpp")
@@ -18,3 +19,5 @@ if(EXISTS "${ORVEL_ENTRY}")
         orvel_link orvel_core)
     target_include_directories(orvel PRIVATE "${PROJECT_SOURCE_DIR}/res")
 endif()
+
+include("${CMAKE_CURRENT_LIST_DIR}/orvel_e2e.cmake")

@@ -1,0 +1,134 @@
+# Shared part of the end-to-end tests (tests/e2e/*_test.sh): sourced after `set -u`.
+# Builds on scripts/gui-session.sh (all gui_* functions) and adds the test's frame: start-up of
+# orvel.exe against the simulated phone, checks that record failures, and the verdict.
+# CTest gives: ORVEL_EXE (orvel.exe), ORVEL_PHONESIM, ORVEL_LINETAP, ORVEL_E2E_WORK (the folder of
+# the runs: one subfolder per test, and the Wine prefix they share one at a time).
+
+# shellcheck source=../../scripts/gui-session.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)/scripts/gui-session.sh"
+
+E2E_NAME=
+E2E_FAILURES=0
+# The name under which the simulated phone is registered, and the Auto Connect button's middle
+# (client coordinates: the view at (0, 20), the button at (0, h/2 - 40) of the 480-pixel view).
+readonly E2E_PHONE_NAME="Wave (simulated)"
+readonly E2E_AUTO_CONNECT_X=100
+readonly E2E_AUTO_CONNECT_Y=232
+
+# e2e_begin NAME: starts the test's session on a virtual display. Exits 77 (skipped) when a tool
+# is missing, 1 when the environment is incomplete.
+e2e_begin() {
+    E2E_NAME=$1
+    local tool
+    for tool in Xvfb xdotool import convert /usr/lib/wine/wine64; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "e2e $E2E_NAME: skipped, $tool is not installed"
+            exit 77
+        fi
+    done
+    local var
+    for var in ORVEL_EXE ORVEL_PHONESIM ORVEL_LINETAP ORVEL_E2E_WORK; do
+        if [ -z "${!var:-}" ]; then
+            echo "e2e $E2E_NAME: $var is not set (run through ctest)" >&2
+            exit 1
+        fi
+    done
+    gui_init "$ORVEL_E2E_WORK/$E2E_NAME" "$ORVEL_E2E_WORK/wineprefix" || exit 1
+    rm -f "$GUI_WORK"/*.png
+    gui_display --virtual || e2e_abort "no display"
+    gui_prefix || e2e_abort "no Wine prefix"
+}
+
+# e2e_start_orvel [gui_phone_start options]: the simulated phone (sample content unless --from is
+# given) on a COM port registered as a Bluetooth device, and orvel.exe with its window shown.
+e2e_start_orvel() {
+    gui_phone_start "$@" || e2e_abort "the phone did not start"
+    gui_map_port "$GUI_PHONE_TTY" || e2e_abort "no COM port"
+    gui_register_bluetooth "$GUI_COM" "$E2E_PHONE_NAME" || e2e_abort "port not registered"
+    gui_start_program "$ORVEL_EXE" || e2e_abort "orvel.exe did not start"
+    gui_wait_window 60 || e2e_abort "no window"
+}
+
+# e2e_connect: clicks Auto Connect and waits until the port opened and the phone answered the
+# seven identity questions (which every connection asks).
+e2e_connect() {
+    gui_click "$E2E_AUTO_CONNECT_X" "$E2E_AUTO_CONNECT_Y"
+    gui_wait_output "$GUI_COM ok" 20 || e2e_abort "Auto Connect did not open $GUI_COM"
+    gui_wait_answered 7 30 || e2e_abort "the identity questions were not answered"
+}
+
+# e2e_check DESCRIPTION COMMAND [ARGS...]: one check; a failure is reported and counted.
+e2e_check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+    else
+        echo "FAILED: $what"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
+    fi
+}
+
+# e2e_expect_eq DESCRIPTION EXPECTED ACTUAL
+e2e_expect_eq() {
+    if [ "$2" = "$3" ]; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
+    fi
+}
+
+# e2e_wait_check DESCRIPTION SECONDS COMMAND [ARGS...]: a check that may take time to come true.
+e2e_wait_check() {
+    local what=$1 seconds=$2
+    shift 2
+    e2e_check "$what" gui_wait_until "$seconds" "$@"
+}
+
+# What a failed run leaves for a person: the screen, the traffic and the program's output.
+_e2e_report() {
+    if [ -n "${DISPLAY:-}" ]; then
+        gui_screenshot "$GUI_WORK/failure.png" --screen && echo "screen: $GUI_WORK/failure.png"
+    fi
+    if [ -n "$GUI_RECORD" ] && [ -f "$GUI_RECORD" ]; then
+        echo "--- last phone traffic ($GUI_RECORD)"
+        tail -n 20 "$GUI_RECORD"
+    fi
+    if [ -f "$GUI_OUT" ]; then
+        echo "--- program output ($GUI_OUT)"
+        tail -n 20 "$GUI_OUT"
+    fi
+}
+
+# e2e_abort MESSAGE: ends the test at once as failed.
+e2e_abort() {
+    echo "FAILED: $*"
+    _e2e_report
+    exit 1
+}
+
+# e2e_close: closes the window as a person would; the process must be gone within 5 s, with exit
+# status 0.
+e2e_close() {
+    if gui_close 5; then
+        echo "ok: the program ended after the close request"
+        e2e_expect_eq "exit status" 0 "$GUI_PROGRAM_STATUS"
+    else
+        echo "FAILED: the program still runs 5 s after the close request"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
+    fi
+}
+
+# e2e_end: the verdict; exits.
+e2e_end() {
+    if [ "$E2E_FAILURES" -gt 0 ]; then
+        echo "e2e $E2E_NAME: $E2E_FAILURES check(s) FAILED"
+        _e2e_report
+        exit 1
+    fi
+    echo "e2e $E2E_NAME: passed (pictures in $GUI_WORK)"
+    exit 0
+}
