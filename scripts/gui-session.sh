@@ -198,12 +198,16 @@ gui_display() {
     gui_log "Xvfb on display $DISPLAY"
 }
 
-# gui_prefix: makes the Wine prefix ready (once: wineboot, the X11 driver, no window manager
-# needed, no crash dialog) and starts its server for this session, ending what an earlier session
-# may have left running.
+# gui_prefix [--managed]: makes the Wine prefix ready (once: wineboot, the X11 driver, no crash
+# dialog) and starts its server for this session, ending what an earlier session may have left
+# running. Windows are unmanaged (Wine places them and draws their frames, as needed without a
+# window manager and for clicks at known places) unless --managed gives them to the desktop's
+# window manager.
 gui_prefix() {
     [ -n "$GUI_PREFIX" ] || gui_fail "gui_init first" || return 1
     [ -n "${DISPLAY:-}" ] || gui_fail "gui_display first" || return 1
+    local managed=N
+    [ "${1:-}" = --managed ] && managed=Y
     _gui_quiet "$GUI_WINESERVER" -k
     _gui_quiet "$GUI_WINESERVER" -w
     if [ ! -f "$GUI_PREFIX/$GUI_PREFIX_MARK" ]; then
@@ -211,14 +215,20 @@ gui_prefix() {
         _gui_quiet "$GUI_WINESERVER" -p
         _gui_wine wineboot -i || gui_fail "wineboot failed" || return 1
         _gui_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d x11 /f &&
-            _gui_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f &&
             _gui_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f ||
             gui_fail "cannot write the Wine settings" || return 1
-        # Wine's own settings take effect at the next server start.
-        _gui_quiet "$GUI_WINESERVER" -k
-        _gui_quiet "$GUI_WINESERVER" -w
+        rm -f "$GUI_PREFIX/.orvel-gui-managed"
         touch "$GUI_PREFIX/$GUI_PREFIX_MARK"
     fi
+    if [ "$(cat "$GUI_PREFIX/.orvel-gui-managed" 2>/dev/null)" != "$managed" ]; then
+        _gui_quiet "$GUI_WINESERVER" -p
+        _gui_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f ||
+            gui_fail "cannot write the Wine settings" || return 1
+        echo "$managed" >"$GUI_PREFIX/.orvel-gui-managed"
+    fi
+    # Wine's own settings take effect at the next server start.
+    _gui_quiet "$GUI_WINESERVER" -k
+    _gui_quiet "$GUI_WINESERVER" -w
     _gui_quiet "$GUI_WINESERVER" -p || gui_fail "the Wine server did not start" || return 1
     GUI_SERVER_STARTED=1
     _gui_wine wineboot || gui_fail "wineboot failed" || return 1
@@ -510,6 +520,38 @@ gui_pixel() {
     local x=$((GUI_CLIENT_X + $1)) y=$((GUI_CLIENT_Y + $2))
     import -window root -crop "1x1+$x+$y" +repage -depth 8 txt:- 2>/dev/null |
         sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | head -n 1 | tr a-f A-F
+}
+
+# gui_wait_settled [SECONDS]: waits until the window looks the same in two pictures taken 0.3 s
+# apart (painting after a click or a phone's answer has finished), at most SECONDS (default 5).
+gui_wait_settled() {
+    local previous=$GUI_WORK/.settle-a.rgb current=$GUI_WORK/.settle-b.rgb
+    rm -f "$previous" "$current"
+    # Raw pixels of the window: no metadata that differs between two pictures.
+    _gui_same_picture() {
+        local X Y WIDTH HEIGHT SCREEN WINDOW
+        mv -f "$current" "$previous" 2>/dev/null
+        eval "$(xdotool getwindowgeometry --shell "$GUI_WINDOW" 2>/dev/null)"
+        import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -depth 8 \
+            "rgb:$current" 2>/dev/null || return 1
+        [ -f "$previous" ] && cmp -s "$previous" "$current"
+    }
+    _gui_pause_then_same() { sleep 0.3 && _gui_same_picture; }
+    _gui_same_picture
+    gui_wait_until "${1:-5}" _gui_pause_then_same
+    local settled=$?
+    rm -f "$previous" "$current"
+    return $settled
+}
+
+# gui_colour_count X Y WIDTH HEIGHT RRGGBB: how many pixels of the client rectangle show exactly
+# that colour now (e.g. gui_colour_count 5 50 630 25 157DCC: a selected row of the port list).
+gui_colour_count() {
+    local x=$((GUI_CLIENT_X + $1)) y=$((GUI_CLIENT_Y + $2)) colour
+    colour=$(echo "$5" | tr a-f A-F)
+    import -window root -crop "${3}x${4}+$x+$y" +repage -depth 8 png:- 2>/dev/null |
+        convert png:- -format %c histogram:info:- 2>/dev/null |
+        awk -v c="#$colour " 'index(toupper($0), c) { n += $1 } END { print n + 0 }'
 }
 
 # gui_close [SECONDS]: asks the program to close (the close request a person's click on the

@@ -1,47 +1,236 @@
 #!/bin/bash
-# Builds Orvel natively (build/native), then starts the phone simulator on the sample phone
-# content (tests/data/phone) and shows "orvelctl info" and "orvelctl ls /" against it.
-set -eu
+# Runs Orvel on Linux: builds what it needs, then starts orvel.exe under Wine connected to the
+# simulated phone (or, with --port, to a real one).
+#
+#   scripts/run.sh                      # the simulated phone (tests/data/phone, on a scratch copy)
+#   scripts/run.sh --port /dev/ttyACM0  # a real phone on that serial device
+#   scripts/run.sh --virtual            # on a virtual display even when there is a desktop
+#
+# Builds the native phone simulator in build/native and orvel.exe in build/win64 (only those
+# targets; ORVEL_NATIVE_BUILD and ORVEL_WIN64_BUILD choose other folders). On a fresh Debian 12 it
+# first installs what is missing (as root).
+#
+# With a desktop (DISPLAY): the window appears with the phone in the Devices list; "Auto Connect"
+# connects. Closing the window ends the simulator and Wine.
+# Without a display: on a virtual display (Xvfb) it clicks "Auto Connect" itself, waits until the
+# phone answered the identity questions, saves a picture of each of the four tabs as PNG files in
+# build/win64/run/, closes the window and says where the pictures are.
+#
+# The simulator is offered to the program as a paired Bluetooth device (listed without a probe:
+# a pseudo-terminal cannot answer the probe under Wine); a real phone is offered as a USB modem
+# and probed as on Windows.
+set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
-build=$root/build/native
+native=${ORVEL_NATIVE_BUILD:-$root/build/native}
+win64=${ORVEL_WIN64_BUILD:-$root/build/win64}
+jobs=2
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build" -j2
+usage() {
+    echo "usage: scripts/run.sh [--port DEVICE] [--virtual]" >&2
+    exit 2
+}
 
-echo
-echo "Built in $build/bin:"
-for program in "$build"/bin/*; do
-    [ -x "$program" ] && echo "  $(basename "$program")"
+device=
+virtual=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --port)
+        [ $# -ge 2 ] || usage
+        device=$2
+        shift 2
+        ;;
+    --virtual)
+        virtual=--virtual
+        shift
+        ;;
+    -h | --help) usage ;;
+    *) usage ;;
+    esac
 done
 
-sim=$build/bin/orvel-phonesim
-ctl=$build/bin/orvelctl
-if [ ! -x "$sim" ] || [ ! -x "$ctl" ]; then
-    echo "run.sh: orvel-phonesim or orvelctl was not built" >&2
-    exit 1
-fi
-
-# The simulator prints the device path of its pseudo-terminal on its first line.
-exec {sim_out}< <(exec "$sim" --root "$root/tests/data/phone")
-sim_pid=$!
-stop_sim() {
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
+say() {
+    echo "run.sh: $*"
 }
-trap stop_sim EXIT
-port=
-read -r -t 10 -u "$sim_out" port || true
-if [ -z "$port" ]; then
-    echo "run.sh: the phone simulator did not start" >&2
+
+die() {
+    echo "run.sh: $*" >&2
     exit 1
+}
+
+# ---------------------------------------------------------------------------------------------
+# Tools: "package|file or command that proves it is installed"
+requirements=(
+    "cmake|cmake"
+    "make|make"
+    "g++|g++"
+    "libgtest-dev|/usr/include/gtest/gtest.h"
+    "googletest|/usr/src/googletest/CMakeLists.txt"
+    "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
+    "gcc-mingw-w64-x86-64-posix|x86_64-w64-mingw32-gcc-posix"
+    "binutils-mingw-w64-x86-64|x86_64-w64-mingw32-windres"
+    "wine64|/usr/lib/wine/wine64"
+    "libwine|/usr/lib/wine/wineserver"
+    "xvfb|Xvfb"
+    "xdotool|xdotool"
+    "imagemagick|import"
+)
+
+missing_packages() {
+    local entry package probe list=()
+    for entry in "${requirements[@]}"; do
+        package=${entry%%|*}
+        probe=${entry#*|}
+        if [[ $probe == /* ]]; then
+            compgen -G "$probe" >/dev/null && continue
+        else
+            command -v "$probe" >/dev/null 2>&1 && continue
+        fi
+        [[ " ${list[*]} " == *" $package "* ]] || list+=("$package")
+    done
+    echo "${list[*]}"
+}
+
+install_missing() {
+    local missing package tools=() wine=()
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null 2>&1; then
+        echo "run.sh: missing packages: $missing" >&2
+        echo "Install them as root: apt-get install $missing" >&2
+        return 1
+    fi
+    say "installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq || return 1
+    for package in $missing; do
+        case $package in
+        wine64 | libwine) wine+=("$package") ;;
+        *) tools+=("$package") ;;
+        esac
+    done
+    if [ ${#tools[@]} -gt 0 ]; then
+        apt-get install -y -qq --no-install-recommends "${tools[@]}" || return 1
+    fi
+    if [ ${#wine[@]} -gt 0 ]; then
+        # Never the 32-bit wine32: with it present every call of the 64-bit loader fails.
+        if dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
+            apt-get install -y -qq --no-install-recommends "${wine[@]}" || return 1
+        else
+            apt-get install -y -qq "${wine[@]}" || return 1
+        fi
+    fi
+    missing=$(missing_packages)
+    [ -z "$missing" ] || die "still missing after installing: $missing"
+}
+
+# configure <dir> <cmake args...>: only a folder without a cache is configured here; an existing
+# one keeps its settings (the build step reconfigures it when needed).
+configure() {
+    local dir=$1
+    shift
+    [ -f "$dir/CMakeCache.txt" ] && return 0
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@"
+}
+
+# quietly <log> <command...>: runs the command with its output in the log, shown when it fails.
+quietly() {
+    local log=$1
+    shift
+    mkdir -p "$(dirname "$log")"
+    if ! "$@" >"$log" 2>&1; then
+        tail -n 30 "$log" >&2
+        return 1
+    fi
+}
+
+build() {
+    if [ -z "$device" ]; then
+        say "building the phone simulator in $native"
+        quietly "$native/run-build.log" configure "$native" &&
+            quietly "$native/run-build.log" cmake --build "$native" --target orvel-phonesim -j"$jobs" ||
+            die "the native build failed (log: $native/run-build.log)"
+    fi
+    say "building orvel.exe in $win64"
+    quietly "$win64/run-build.log" configure "$win64" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0 \
+        -DORVEL_PHONESIM="$native/bin/orvel-phonesim" &&
+        quietly "$win64/run-build.log" cmake --build "$win64" --target orvel orvel_linetap -j"$jobs" ||
+        die "the Windows build failed (log: $win64/run-build.log)"
+    [ -f "$win64/bin/orvel.exe" ] || die "no $win64/bin/orvel.exe (is app/main_win32.cpp there?)"
+}
+
+# A real phone's device must be readable and writable, and not in ModemManager's hands.
+check_device() {
+    [ -c "$device" ] || die "$device is not a serial device"
+    if [ ! -r "$device" ] || [ ! -w "$device" ]; then
+        die "no read-write access to $device: join its group (usually dialout:" \
+            "sudo usermod -aG dialout $USER, then log in again); see README.md"
+    fi
+    if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet ModemManager 2>/dev/null; then
+        say "note: ModemManager runs and may probe the phone's port; see README.md to keep it away"
+    fi
+}
+
+install_missing || exit 2
+[ -z "$device" ] || check_device
+build
+export ORVEL_PHONESIM=$native/bin/orvel-phonesim
+export ORVEL_LINETAP=$win64/e2e/orvel-linetap
+
+# shellcheck source=gui-session.sh
+source "$root/scripts/gui-session.sh"
+work=$win64/run
+gui_init "$work" "$win64/run-wineprefix" || exit 1
+gui_display $virtual || exit 1
+if [ "$GUI_VIRTUAL" = 1 ]; then
+    gui_prefix || exit 1
+else
+    gui_prefix --managed || exit 1
 fi
 
+if [ -n "$device" ]; then
+    gui_map_port "$device" || exit 1
+    gui_register_usb "$GUI_COM" "SAMSUNG Mobile USB Modem ($(basename "$device"))" || exit 1
+else
+    gui_phone_start || exit 1
+    gui_map_port "$GUI_PHONE_TTY" || exit 1
+    gui_register_bluetooth "$GUI_COM" "Wave (simulated)" || exit 1
+fi
+gui_start_program "$win64/bin/orvel.exe" || exit 1
+gui_wait_window 60 || exit 1
+
+if [ "$GUI_VIRTUAL" = 0 ]; then
+    say "Orvel runs on $DISPLAY with the phone on $GUI_COM${device:+ ($device)}."
+    say "Click \"Auto Connect\" to connect; close the window to end."
+    wait "$GUI_PROGRAM_PID"
+    GUI_PROGRAM_PID=
+    say "the window was closed"
+    exit 0
+fi
+
+# No desktop: connect, take a picture of each tab, close.
+rm -f "$work"/tab-*.png
+gui_click 100 232 # "Auto Connect": the Devices view at (0, 20), the button at (0, 200) in it
+gui_wait_output "$GUI_COM ok" 30 ||
+    die "Auto Connect did not open $GUI_COM (program output: $GUI_OUT)"
+if [ -z "$device" ]; then
+    gui_wait_answered 7 30 || die "the phone did not answer the identity questions ($GUI_RECORD)"
+    say "the phone answered: $(gui_phone_requests | tr '\n' ' ')"
+fi
+names=(devices browser java-apps specials)
+for tab in 0 1 2 3; do
+    gui_tab "$tab"
+    # The tab's button turns blue when it is checked.
+    checked() { [[ "$(gui_pixel $((5 + 100 * tab + 6)) 12)" == [0-7]* ]]; }
+    gui_wait_until 5 checked || say "tab $tab did not show as checked"
+    gui_wait_settled 10 || say "the ${names[$tab]} tab kept changing"
+    gui_screenshot "$work/tab-$tab-${names[$tab]}.png" || exit 1
+done
+gui_close 10 || die "the program did not end after the close request"
 echo
-echo "Simulated phone on $port (serving tests/data/phone)"
-echo
-echo "\$ orvelctl --port $port info"
-"$ctl" --port "$port" info
-echo
-echo "\$ orvelctl --port $port ls /"
-"$ctl" --port "$port" ls /
+say "pictures of the four tabs:"
+for file in "$work"/tab-*.png; do
+    echo "  $file"
+done
