@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds Orvel and runs every test: natively, natively under AddressSanitizer/UBSan, the Windows
-# x86_64 build under Wine, and the Windows i686 build (built only; these machines cannot run it);
+# x86_64 build under Wine (with the end-to-end tests of orvel.exe on a virtual display, label e2e),
+# and the Windows i686 build (built only; these machines cannot run it);
 # the fuzz stage builds the libFuzzer targets of fuzz/ with clang and runs each briefly.
 # On a fresh Debian 12 it first installs what is missing (as root).
 # ORVEL_STAGES="fuzz native" runs only the stages named (default: all); ORVEL_FUZZ_SECONDS is how
@@ -32,6 +33,8 @@ requirements=(
     "libwine|/usr/lib/wine/wineserver"
     "xvfb|Xvfb"
     "util-linux|flock"
+    "xdotool|xdotool"
+    "imagemagick|import"
 )
 
 # --- Stage selection and the fuzz stage's tools ---
