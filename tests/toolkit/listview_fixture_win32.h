@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/vobject.h"
@@ -192,6 +195,26 @@ inline void save_bmp(const vPixmap& image, const char* name) {
     std::fwrite(&ih, sizeof ih, 1, f);
     std::fwrite(image.pixels(), 1, bytes, f);
     std::fclose(f);
+}
+
+// Runs `work` on another thread while this thread handles no messages (as the GUI thread does
+// while it waits for a list's lock). True when the work ended within the time. A thread that is
+// still waiting for this one afterwards gets its messages handled until it ends, so a test fails
+// instead of hanging.
+inline bool run_without_messages(const std::function<void()>& work, int timeout_ms = 10000) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    while (!done && GetTickCount64() < deadline)
+        std::this_thread::yield();
+    const bool inTime = done.load();
+    if (!inTime)
+        pump_until([&] { return done.load(); }, 60000);
+    worker.join();
+    return inTime;
 }
 
 // A visible top-level host window with one list view child filling (0, 0, w, h) of it.

@@ -235,7 +235,7 @@ TEST_F(ListViewPaint, AnotherThreadHandsWindowWorkToTheGuiThread) {
     vLineEdit* field = list->editField();
     ASSERT_NE(field, nullptr);
     const HWND fieldWindow = field->window();
-    std::thread([&] { list->clear(); }).join();
+    ASSERT_TRUE(run_without_messages([&] { list->clear(); }));
     EXPECT_EQ(list->editField(), nullptr);
     EXPECT_TRUE(IsWindow(fieldWindow)); // not destroyed by the other thread
     EXPECT_TRUE(pump_until([&] { return !IsWindow(fieldWindow); }, 5000));
@@ -245,12 +245,12 @@ TEST_F(ListViewPaint, AnotherThreadHandsWindowWorkToTheGuiThread) {
     // Rows made, made current and edited by another thread: scrolling and the edit field follow
     // on the GUI thread.
     std::vector<vListViewItem*> more;
-    std::thread([&] {
+    ASSERT_TRUE(run_without_messages([&] {
         for (int i = 0; i < 40; ++i)
             more.push_back(new vListViewItem(list.get(), u"again", 20));
         list->setCurrent(more[39], false, 0);
         list->startEdit(more[39], false);
-    }).join();
+    }));
     EXPECT_TRUE(pump_until(
         [&] {
             return list->contentsY() == 800 - list->clientHeight() && list->editField() &&
@@ -259,9 +259,73 @@ TEST_F(ListViewPaint, AnotherThreadHandsWindowWorkToTheGuiThread) {
         5000));
     EXPECT_EQ(list->editedItem(), more[39]);
     // Another thread deletes the edited row: the field is hidden on the GUI thread.
-    std::thread([&] { delete more[39]; }).join();
+    ASSERT_TRUE(run_without_messages([&] { delete more[39]; }));
     EXPECT_EQ(list->editedItem(), nullptr);
     EXPECT_TRUE(pump_until([&] { return !list->editField()->isVisible(); }, 5000));
+}
+
+// Another thread works on the list while holding its lock, and the GUI thread waits for that
+// lock without handling messages (as it does when it paints). Any window call of the other
+// thread that waited for the GUI thread would leave both waiting: the GUI thread's wait would
+// time out.
+TEST_F(ListViewPaint, AnotherThreadHoldingTheLockNeverWaitsForTheGuiThread) {
+    makeStyled(vListView::selection_single);
+    auto made = rows(5);
+    list->startEdit(made[0], false); // the edit field exists
+    ASSERT_NE(list->editField(), nullptr);
+    std::atomic<bool> holding{false};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        std::lock_guard hold(list->listLock());
+        holding = true;
+        std::vector<vListViewItem*> more;
+        for (int i = 0; i < 50; ++i)
+            more.push_back(new vListViewItem(list.get(), u"more", 20));
+        auto* parent = more[0];
+        new vListViewItem(parent, u"child", 20);
+        parent->setExpanded(false);
+        parent->setExpanded(true);
+        more[1]->setText(u"changed");
+        list->setCurrent(more[40], true, MK_LBUTTON);
+        list->selectItem(more[41]);
+        list->startEdit(more[2], false);
+        list->sort(0, false);
+        list->setUpdatesEnabled(false);
+        new vListViewItem(list.get(), u"while disabled", 20);
+        list->setUpdatesEnabled(true);
+        list->removeItem(more[3]);
+        delete more[3];
+        delete more[4];
+        list->clear();
+        std::vector<vListViewItem*> fresh;
+        for (int i = 0; i < 30; ++i)
+            fresh.push_back(new vListViewItem(static_cast<vListView*>(nullptr), u"fresh", 20));
+        list->replaceItems(std::move(fresh));
+        list->setCurrent(list->at(29), false, 0);
+        finished = true;
+    });
+    const auto deadline = GetTickCount64() + 10000;
+    while (!holding && GetTickCount64() < deadline)
+        std::this_thread::yield();
+    ASSERT_TRUE(holding.load());
+    const bool obtained = list->listLock().lock(10000); // no messages handled meanwhile
+    EXPECT_TRUE(obtained);
+    EXPECT_TRUE(finished.load());
+    if (obtained)
+        list->listLock().unlock();
+    else
+        pump_until([&] { return finished.load(); }, 60000); // let it end: fail, not hang
+    worker.join();
+    // The work handed over arrives: the old edit field is gone, the size and scroll position
+    // follow the rows.
+    EXPECT_EQ(list->count(), 30);
+    EXPECT_EQ(list->editField(), nullptr);
+    EXPECT_TRUE(pump_until(
+        [&] {
+            return list->contentsHeight() == 600 && list->contentsY() == 600 - list->clientHeight();
+        },
+        5000))
+        << list->contentsHeight() << " " << list->contentsY();
 }
 
 TEST_F(ListViewPaint, ReplacingRowsOnAnotherThreadNeverShowsAHalfList) {
