@@ -362,3 +362,40 @@ TEST_F(JavaAppsPage, WithoutABrowseTheFirstGamesFolderIsUsed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(JavaItem, DrawsBlueOnWhiteOrWhiteOnBlueWithTheName28PixelsIn) {
+    vListView list(nullptr, true, vListView::selection_single);
+    auto* game = new javaItem(&list, str(u"Snake"), str(u"/User/Mass/Java/Games/Snake"));
+    EXPECT_EQ(game->height(), 25);
+    EXPECT_EQ(game->path.to_utf8(), "/User/Mass/Java/Games/Snake");
+    struct {
+        bool selected;
+        vColor back;
+    } looks[] = {{false, 0xFFFFFF}, {true, 0x157DCC}};
+    for (const auto& look : looks) {
+        SCOPED_TRACE(look.selected);
+        game->setSelected(look.selected);
+        vPixmap pixmap;
+        ASSERT_TRUE(pixmap.create(200, 25));
+        pixmap.fill(0x000000);
+        const RECT row{0, 0, 200, 25};
+        game->draw(pixmap, row);
+        int inked = 0, left = 0;
+        for (int y = 0; y < 25; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                if ((pixmap.pixel(x, y) & 0xFFFFFF) == look.back)
+                    continue;
+                if (x < 28 || y < 5)
+                    ++left;
+                else
+                    ++inked;
+            }
+        }
+        EXPECT_EQ(left, 0) << "the row is filled, and nothing is drawn above or left of the name";
+        EXPECT_GT(inked, 20) << "the name is drawn";
+    }
+}
+
+} // namespace
