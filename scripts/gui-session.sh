@@ -65,6 +65,7 @@ GUI_LINKS=()
 GUI_SERVER_STARTED=
 GUI_SESSION_FILE=
 GUI_CLEANED=
+GUI_WATCHDOG_PID=
 
 gui_log() {
     echo "[gui] $*" >&2
@@ -136,6 +137,27 @@ gui_winpath() {
     echo "Z:$path"
 }
 
+# Remembers a process of the session for the watchdog.
+_gui_own() {
+    echo "$1" >>"$GUI_WORK/.session-pids"
+}
+
+# A watchdog ends what the session started when the script itself is killed outright (a test's
+# time-out) and gui_cleanup cannot run. gui_cleanup ends the watchdog first.
+_gui_start_watchdog() {
+    local parent=$$ pids=$GUI_WORK/.session-pids
+    : >"$pids"
+    (
+        trap '' INT HUP
+        while kill -0 "$parent" 2>/dev/null; do
+            sleep 1
+        done
+        "$GUI_WINESERVER" -k
+        xargs -r kill <"$pids"
+    ) </dev/null >/dev/null 2>&1 9>&- &
+    GUI_WATCHDOG_PID=$!
+}
+
 # gui_init WORK_DIR PREFIX_DIR: starts a session. WORK_DIR receives the logs, the phone copy and
 # pictures; PREFIX_DIR is the Wine prefix (created on first use, kept for the next session).
 gui_init() {
@@ -165,6 +187,7 @@ gui_init() {
         return 1
     fi
     echo $$ >"$GUI_SESSION_FILE"
+    _gui_start_watchdog
     command -v xdotool >/dev/null || gui_fail "xdotool is missing" || return 1
     [ -x "$GUI_WINE" ] || gui_fail "$GUI_WINE is missing (package wine64)" || return 1
 }
@@ -189,6 +212,7 @@ gui_display() {
     Xvfb -displayfd 3 -screen 0 "$GUI_SCREEN" -nolisten tcp -noreset \
         3>"$number_file" </dev/null >"$GUI_WORK/xvfb.log" 2>&1 &
     GUI_XVFB_PID=$!
+    _gui_own "$GUI_XVFB_PID"
     _gui_display_number() { grep -q '^[0-9]\+$' "$number_file" 2>/dev/null; }
     gui_wait_until 15 _gui_display_number || gui_fail "Xvfb did not start (see $GUI_WORK/xvfb.log)" ||
         return 1
@@ -262,6 +286,7 @@ gui_phone_start() {
     "$ORVEL_PHONESIM" --root "$GUI_PHONE_ROOT" "${args[@]}" </dev/null \
         >"$GUI_WORK/phonesim.out" 2>"$GUI_WORK/phonesim.err" 9>&- &
     GUI_SIM_PID=$!
+    _gui_own "$GUI_SIM_PID"
     _gui_first_line() { [ -n "$(head -n 1 "$1" 2>/dev/null)" ]; }
     gui_wait_until 10 _gui_first_line "$GUI_WORK/phonesim.out" ||
         gui_fail "the phone simulator did not start (see $GUI_WORK/phonesim.err)" || return 1
@@ -272,6 +297,7 @@ gui_phone_start() {
     "$ORVEL_LINETAP" --device "$phone_tty" --record "$GUI_RECORD" </dev/null \
         >"$GUI_WORK/linetap.out" 2>"$GUI_WORK/linetap.err" 9>&- &
     GUI_TAP_PID=$!
+    _gui_own "$GUI_TAP_PID"
     gui_wait_until 10 _gui_first_line "$GUI_WORK/linetap.out" ||
         gui_fail "the line tap did not start (see $GUI_WORK/linetap.err)" || return 1
     GUI_PHONE_TTY=$(head -n 1 "$GUI_WORK/linetap.out")
@@ -577,6 +603,11 @@ gui_close() {
 gui_cleanup() {
     [ -n "$GUI_CLEANED" ] && return 0
     GUI_CLEANED=1
+    if [ -n "$GUI_WATCHDOG_PID" ]; then
+        kill "$GUI_WATCHDOG_PID" 2>/dev/null
+        wait "$GUI_WATCHDOG_PID" 2>/dev/null
+        GUI_WATCHDOG_PID=
+    fi
     if declare -F gui_on_exit >/dev/null; then
         gui_on_exit
     fi
