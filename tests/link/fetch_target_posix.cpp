@@ -11,7 +11,6 @@
 #include <chrono>
 #include <thread>
 
-#include "link/pc_file.h"
 #include "tests/link/phone_fixture.h"
 #include "tools/phonesim/phonesim.h"
 
@@ -87,14 +86,6 @@ TEST_F(PhoneTest, ALongTargetNameIsFetchedWithAShortTemporaryName) {
     ASSERT_TRUE(link.protocol().getFile(str(u"/a.bin"), pc_str(pc_root.path() / name)));
     EXPECT_EQ(read_bytes(pc_root.path() / name), pattern(700, 6));
     EXPECT_EQ(tree_of(pc_root.path()), std::vector<std::string>{name});
-}
-
-TEST(FetchFile, TemporaryNamesAreShortAndVaried) {
-    const str a = pc_fetch_file::tempNameIn(str(u"/some/folder/"), 1);
-    const str b = pc_fetch_file::tempNameIn(str(u"/some/folder/"), 2);
-    EXPECT_EQ(a.to_utf8().rfind("/some/folder/.orvel-part-", 0), 0u) << a.to_utf8();
-    EXPECT_EQ(a.length(), 13 + 18);
-    EXPECT_NE(a, b);
 }
 
 TEST(FetchHandles, AFailedTransferClosesThePhonesHandle) {

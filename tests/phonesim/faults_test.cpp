@@ -240,18 +240,6 @@ TEST_F(PhoneTest, AnEchoingLineReturnsEveryByteBeforeTheAnswer) {
     EXPECT_NE(reply.u32(8), all_bits);
 }
 
-TEST_F(PhoneTest, ALateReplyComesSecondsAfterItsRequest) {
-    phonesim::Faults faults;
-    faults.late = 1;
-    start_with(faults);
-    ASSERT_TRUE(line->send(open_registry));
-    EXPECT_TRUE(line->drain(1000).empty()) << "nothing within a second";
-    const Reply late = line->read_frame(phonesim::late_ms + 2000);
-    ASSERT_TRUE(late.received);
-    EXPECT_TRUE(late.crc_ok);
-    EXPECT_TRUE(line->exchange(open_registry).received) << "the next reply is on time";
-}
-
 TEST_F(PhoneTest, ABabblingPhoneAnswersNothingAndSendsTextWithoutEnd) {
     phonesim::Faults faults;
     faults.babble = 2;
