@@ -141,48 +141,50 @@ std::vector<std::string> steps(const char* names, const char* installFolder,
     return out;
 }
 
-TEST(JavaApp, InstallQueuesFolderFilesSettingsThenBrowses) {
-    EXPECT_EQ(steps("C:\\g\\Game.jar|C:\\g\\Game.jad|", "/AppEx/User/Java/Games/"),
-              (std::vector<std::string>{
-                  "mkdir /AppEx/User/Java/Games/Game/",
-                  "put /AppEx/User/Java/Games/Game/Game.jar < C:\\g\\Game.jar",
-                  "put /AppEx/User/Java/Games/Game/Game.jad < C:\\g\\Game.jad",
-                  "rm /AppEx/User/Java/Games/Game/appdb/settings.bin",
-                  "browse /User/Mass/Java/Games/",
-                  "browse /AppEx/User/Java/Games/",
-              }));
-}
-
-TEST(JavaApp, ListedGameGetsNoFolderAndNoJadNoJadCopy) {
-    EXPECT_EQ(steps("C:\\g\\CHESS.jar|C:\\g\\Snake.JAR|", "/User/Mass/Java/Games/", {"chess"}),
-              (std::vector<std::string>{
-                  "put /User/Mass/Java/Games/CHESS/CHESS.jar < C:\\g\\CHESS.jar",
-                  "rm /User/Mass/Java/Games/CHESS/appdb/settings.bin",
-                  "mkdir /User/Mass/Java/Games/Snake/",
-                  "put /User/Mass/Java/Games/Snake/Snake.JAR < C:\\g\\Snake.JAR",
-                  "rm /User/Mass/Java/Games/Snake/appdb/settings.bin",
-                  "browse /User/Mass/Java/Games/",
-                  "browse /AppEx/User/Java/Games/",
-              }));
-}
-
-TEST(JavaApp, NoInstallFolderYetUsesTheFirstGamesFolder) {
-    EXPECT_EQ(steps("C:\\g\\Game.jar|", ""),
-              (std::vector<std::string>{
-                  "mkdir /User/Mass/Java/Games/Game/",
-                  "put /User/Mass/Java/Games/Game/Game.jar < C:\\g\\Game.jar",
-                  "rm /User/Mass/Java/Games/Game/appdb/settings.bin",
-                  "browse /User/Mass/Java/Games/",
-                  "browse /AppEx/User/Java/Games/",
-              }));
-    EXPECT_EQ(javaInstallFolder(str()).to_utf8(), "/User/Mass/Java/Games/");
-    EXPECT_EQ(javaInstallFolder(s("/AppEx/User/Java/Games/")).to_utf8(), "/AppEx/User/Java/Games/");
-}
-
-TEST(JavaApp, DotNamesInstallNothingButStillRefresh) {
-    EXPECT_EQ(steps("C:\\g\\.jar|C:\\g\\..jar|", "/User/Mass/Java/Games/"),
-              (std::vector<std::string>{"browse /User/Mass/Java/Games/",
-                                        "browse /AppEx/User/Java/Games/"}));
+TEST(JavaApp, InstallJobsInOrder) {
+    const std::vector<std::string> browse{"browse /User/Mass/Java/Games/",
+                                          "browse /AppEx/User/Java/Games/"};
+    struct {
+        const char* what;
+        const char* names;
+        const char* folder;
+        std::set<std::string> listed;
+        std::vector<std::string> jobs; // before the two browses
+    } cases[] = {
+        {"a new game with its .jad",
+         "C:\\g\\Game.jar|C:\\g\\Game.jad|",
+         "/AppEx/User/Java/Games/",
+         {},
+         {"mkdir /AppEx/User/Java/Games/Game/",
+          "put /AppEx/User/Java/Games/Game/Game.jar < C:\\g\\Game.jar",
+          "put /AppEx/User/Java/Games/Game/Game.jad < C:\\g\\Game.jad",
+          "rm /AppEx/User/Java/Games/Game/appdb/settings.bin"}},
+        {"a listed game gets no folder; no .jad, no copy of one",
+         "C:\\g\\CHESS.jar|C:\\g\\Snake.JAR|",
+         "/User/Mass/Java/Games/",
+         {"chess"},
+         {"put /User/Mass/Java/Games/CHESS/CHESS.jar < C:\\g\\CHESS.jar",
+          "rm /User/Mass/Java/Games/CHESS/appdb/settings.bin", "mkdir /User/Mass/Java/Games/Snake/",
+          "put /User/Mass/Java/Games/Snake/Snake.JAR < C:\\g\\Snake.JAR",
+          "rm /User/Mass/Java/Games/Snake/appdb/settings.bin"}},
+        {"no install folder yet: the first games folder",
+         "C:\\g\\Game.jar|",
+         "",
+         {},
+         {"mkdir /User/Mass/Java/Games/Game/",
+          "put /User/Mass/Java/Games/Game/Game.jar < C:\\g\\Game.jar",
+          "rm /User/Mass/Java/Games/Game/appdb/settings.bin"}},
+        {"dot names install nothing",
+         "C:\\g\\.jar|C:\\g\\..jar|",
+         "/User/Mass/Java/Games/",
+         {},
+         {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> expected = c.jobs;
+        expected.insert(expected.end(), browse.begin(), browse.end());
+        EXPECT_EQ(steps(c.names, c.folder, c.listed), expected) << c.what;
+    }
 }
 
 } // namespace

@@ -3,18 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/stream.h"
 #include "phone/ini_file.h"
-#include "phone/ini_lines.h"
 #include "phone/special_files.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,11 +25,6 @@ void load(SamsungINIFile& ini, const std::string& bytes) {
     if (!bytes.empty())
         b.write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     ASSERT_TRUE(ini.read(b));
-}
-
-std::string sample(const std::string& phonePath) {
-    std::ifstream in(fs::path(ORVEL_TEST_DATA) / "phone" / phonePath.substr(1), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(SpecialFiles, FivePathsInReadOrder) {
@@ -108,21 +97,6 @@ TEST(SpecialFiles, NoAccessPointSectionNoProfiles) {
     EXPECT_TRUE(profileLines(access, accounts, wlan).empty());
 }
 
-TEST(SpecialFiles, SampleFilesOfThePhone) {
-    SamsungINIFile accounts, wlan, access, nv;
-    load(accounts, sample("/Registry/ProtoAccount.ini"));
-    load(wlan, sample("/Registry/DevWlanProfile.ini"));
-    load(access, sample("/Registry/PshSetAccessPoint.ini"));
-    load(nv, sample("/Settings/Default/NV/nv_default.ini"));
-    EXPECT_EQ(utf8(profileLines(access, accounts, wlan)),
-              (std::vector<std::string>{"Browser = Internet", "MMS = MMS", "Email = Internet",
-                                        "JavaApps = WAP Portal", "Widgets = HomeNet", "Sync = 9"}));
-    EXPECT_EQ(utf8(touchLines(nv)),
-              (std::vector<std::string>{"TOUCH_CAL_X_MIN = 112", "TOUCH_CAL_X_MAX = 3960",
-                                        "TOUCH_CAL_Y_MIN = 95", "TOUCH_CAL_Y_MAX = 3890",
-                                        "TOUCH_SENSITIVITY = 3", "PROXIMITY_TOUCH_LOCK = 1"}));
-}
-
 // The colour index of each line, for a file given as its lines.
 std::vector<int> colourIndices(const std::vector<std::u16string>& lines) {
     menu_colouring colouring;
@@ -149,31 +123,6 @@ TEST(SpecialFiles, MenuColoursCountSectionLines) {
     EXPECT_EQ(menu_section_colours[0], 0xFFFFF0u);
     EXPECT_EQ(menu_section_colours[5], 0xF0FFF0u);
 }
-
-TEST(SpecialFiles, SampleMenuHasSevenSectionsAndCrLfLines) {
-    buf b;
-    b.open();
-    const std::string bytes = sample("/Registry/MainMenu_reg.ini");
-    ASSERT_FALSE(bytes.empty());
-    b.write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    ini_lines lines;
-    ASSERT_TRUE(lines.read(b));
-    menu_colouring colouring;
-    std::uint32_t first = 0, last = 0;
-    for (unsigned i = 0; i < lines.count(); ++i) {
-        const std::uint32_t c = colouring.next(*lines[i]);
-        if (i == 0)
-            first = c;
-        last = c;
-    }
-    EXPECT_EQ(colouring.sections(), 7);
-    EXPECT_EQ(first, menu_section_colours[0]);
-    EXPECT_EQ(last, menu_section_colours[1]);
-}
-
-} // namespace
-
-namespace {
 
 TEST(SpecialFiles, MenuLineEditKeepsTheLineEnd) {
     struct {
