@@ -5,10 +5,11 @@
 #   source scripts/gui-session.sh
 #   gui_init WORK_DIR PREFIX_DIR      # session folder (logs, pictures, phone copy); Wine prefix
 #   gui_display [--virtual]           # the X display: $DISPLAY if it answers, else a new Xvfb
-#   gui_prefix                        # create/reuse the prefix, start its Wine server
+#   gui_prefix [--managed]            # create/reuse the prefix, start its Wine server
 #   gui_phone_start [--from DIR] [--fault WORD]...   # simulator on a scratch copy + line tap
 #   gui_map_port "$GUI_PHONE_TTY"     # dosdevices/comN -> the device; sets GUI_COM=COMn
 #   gui_register_bluetooth "$GUI_COM" "NAME"   # listed by the Devices view without a probe
+#   (gui_register_usb "$GUI_COM" "SAMSUNG ..."  # a real phone: listed when the probe answers)
 #   gui_start_program PATH/orvel.exe  # stdout -> $GUI_WORK/program.out
 #   gui_wait_window                   # sets GUI_WINDOW and the client origin
 #   gui_click X Y                     # client coordinates of the 640 x 520 client area
@@ -33,6 +34,10 @@
 # (no window manager) Wine places a window exactly where the program asks and draws its frame
 # itself; a pseudo-terminal fails the modem-status probe under Wine, so the simulator is offered
 # as a Bluetooth port, which the program lists without probing.
+
+# Sourced once per shell.
+[ -n "${_GUI_SESSION_LOADED:-}" ] && return 0
+_GUI_SESSION_LOADED=1
 
 readonly GUI_WINE=/usr/lib/wine/wine64
 readonly GUI_WINESERVER=/usr/lib/wine/wineserver
