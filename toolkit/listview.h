@@ -290,7 +290,7 @@ private:
     void touch(int position);                        // layout is stale from position on
     void layoutLocked(layout_change& change);
     bool layoutStale() const { return layoutFrom_ < static_cast<int>(items_.size()); }
-    int firstAtOrAfter(int y) const; // binary search over the laid-out tops
+    int lastAtOrAbove(int y) const; // binary search over the laid-out tops
     vListViewItem* nextVisible(int from) const;
     vListViewItem* previousVisible(int from) const;
     vListViewItem* nextBy(int n) const;

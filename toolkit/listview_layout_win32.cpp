@@ -99,7 +99,7 @@ void vListView::repaintRows(const dirty_rows& rows) {
 }
 
 // The last laid-out row with top <= y (0 when none): painting and hit testing start there.
-int vListView::firstAtOrAfter(int y) const {
+int vListView::lastAtOrAbove(int y) const {
     const int valid = std::min(layoutFrom_, static_cast<int>(items_.size()));
     auto end = items_.begin() + valid;
     auto it = std::upper_bound(items_.begin(), end, y, [](int value, const vListViewItem* item) {
@@ -117,7 +117,7 @@ int vListView::indexAt(int y) {
             layoutLocked(change);
         const int valid = std::min(layoutFrom_, static_cast<int>(items_.size()));
         if (valid > 0 && y >= 0) {
-            const int i = firstAtOrAfter(y);
+            const int i = lastAtOrAbove(y);
             const vListViewItem* item = items_[i];
             if (item->visible_ && y >= item->top_ && y < item->top_ + item->height_)
                 found = i;
@@ -202,11 +202,19 @@ void vListView::paintContents(vPixmap& pixmap) {
         const int valid = std::min(layoutFrom_, static_cast<int>(items_.size()));
         const int width = contentsWidth();
         const int bottom = top + height;
-        for (int i = valid > 0 ? firstAtOrAfter(top) : 0; i < valid; ++i) {
+        for (int i = valid > 0 ? lastAtOrAbove(top) : 0; i < valid; ++i) {
             vListViewItem* item = items_[i];
             if (item->top_ >= bottom)
                 break;
-            if (!item->visible_ || item->top_ + item->height_ <= top)
+            if (!item->visible_) {
+                // Hidden rows share their top with the visible row that ends their run (the last
+                // row with that top): skip to it.
+                const int last = lastAtOrAbove(item->top_);
+                if (last > i)
+                    i = last - 1;
+                continue;
+            }
+            if (item->top_ + item->height_ <= top)
                 continue;
             RECT row{0, item->top_, width, item->top_ + item->height_};
             item->draw(pixmap, row);
