@@ -5,7 +5,8 @@
 //
 // Threads: windows belong to the thread that made them (the GUI thread). From any other thread a
 // widget only invalidates (update, updateRect, repaint and redraw become RDW_INVALIDATE |
-// RDW_ALLCHILDREN), scroll-bar changes are posted to the window's thread, and text() reads the
+// RDW_ALLCHILDREN), scroll-bar changes are posted to the window's thread, showing, hiding and
+// geometry changes are asynchronous (ShowWindowAsync, SWP_ASYNCWINDOWPOS), and text() reads the
 // text without sending a message. Destroying a widget unbinds it from its window before its
 // memory is released, so a late message never reaches a dead object. A subclass whose handlers
 // use its own members calls destroyWindow() first in its destructor.

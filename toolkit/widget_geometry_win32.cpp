@@ -26,19 +26,32 @@ bool vWidget::isVisible() const {
     return window_ && IsWindowVisible(window_);
 }
 
+// From another thread the window is shown or hidden by its own thread later (ShowWindowAsync):
+// ShowWindow would wait for that thread.
+namespace {
+
+void show_window(HWND window, int command) {
+    if (own_thread(window))
+        ShowWindow(window, command);
+    else
+        ShowWindowAsync(window, command);
+}
+
+} // namespace
+
 void vWidget::showNormal() {
     if (window_)
-        ShowWindow(window_, SW_SHOWNORMAL);
+        show_window(window_, SW_SHOWNORMAL);
 }
 
 void vWidget::setVisible(bool on) {
     if (window_)
-        ShowWindow(window_, on ? SW_SHOW : SW_HIDE);
+        show_window(window_, on ? SW_SHOW : SW_HIDE);
 }
 
 void vWidget::setHidden(bool on) {
     if (window_)
-        ShowWindow(window_, on ? SW_HIDE : SW_SHOWNA);
+        show_window(window_, on ? SW_HIDE : SW_SHOWNA);
 }
 
 void vWidget::updateRect(int x, int y, int w, int h) {
@@ -110,10 +123,12 @@ void vWidget::adjustFrame(int& x, int& y, int& w, int& h) {
 
 namespace {
 
-UINT geometry_flags(int mode) {
+UINT geometry_flags(HWND window, int mode) {
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (mode >= background_blend)
         flags |= SWP_NOCOPYBITS; // transparent widgets are repainted, not copied
+    if (!own_thread(window))
+        flags |= SWP_ASYNCWINDOWPOS; // the window's thread applies it; nobody waits for it
     return flags;
 }
 
@@ -121,7 +136,7 @@ UINT geometry_flags(int mode) {
 
 void vWidget::setWindowGeometry(int x, int y, int w, int h) {
     if (window_)
-        SetWindowPos(window_, nullptr, x, y, w, h, geometry_flags(backgroundMode_));
+        SetWindowPos(window_, nullptr, x, y, w, h, geometry_flags(window_, backgroundMode_));
 }
 
 void vWidget::move(int x, int y, bool client) {
@@ -131,7 +146,8 @@ void vWidget::move(int x, int y, bool client) {
         int w = clientWidth(), h = clientHeight();
         adjustFrame(x, y, w, h);
     }
-    SetWindowPos(window_, nullptr, x, y, 0, 0, geometry_flags(backgroundMode_) | SWP_NOSIZE);
+    SetWindowPos(window_, nullptr, x, y, 0, 0,
+                 geometry_flags(window_, backgroundMode_) | SWP_NOSIZE);
 }
 
 void vWidget::resize(int w, int h) {
@@ -139,14 +155,15 @@ void vWidget::resize(int w, int h) {
         return;
     int x = 0, y = 0;
     adjustFrame(x, y, w, h);
-    SetWindowPos(window_, nullptr, 0, 0, w, h, geometry_flags(backgroundMode_) | SWP_NOMOVE);
+    SetWindowPos(window_, nullptr, 0, 0, w, h,
+                 geometry_flags(window_, backgroundMode_) | SWP_NOMOVE);
 }
 
 void vWidget::setGeometry(int x, int y, int w, int h) {
     if (!window_)
         return;
     adjustFrame(x, y, w, h);
-    SetWindowPos(window_, nullptr, x, y, w, h, geometry_flags(backgroundMode_));
+    SetWindowPos(window_, nullptr, x, y, w, h, geometry_flags(window_, backgroundMode_));
 }
 
 int vWidget::clientWidth() const {

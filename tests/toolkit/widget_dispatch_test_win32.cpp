@@ -324,6 +324,24 @@ TEST(WidgetThreads, UpdateOnItsOwnThreadPaintsAtOnce) {
     EXPECT_GT(w.paints, before);
 }
 
+TEST(WidgetThreads, ShowAndGeometryFromAnotherThreadDoNotWait) {
+    recording_widget top(nullptr, u"top", widget_toplevel_default | widget_visible);
+    recording_widget child(&top, u"child");
+    child.setGeometry(0, 0, 20, 20);
+    // This thread does not handle messages meanwhile: a call that waited for it would hang.
+    std::thread([&] {
+        child.setVisible(false);
+        child.setGeometry(5, 6, 70, 30);
+    }).join();
+    EXPECT_TRUE(pump_until(
+        [&] {
+            return !child.isVisible() && child.clientWidth() == 70 && child.clientHeight() == 30;
+        },
+        5000));
+    std::thread([&] { child.setHidden(false); }).join();
+    EXPECT_TRUE(pump_until([&] { return child.isVisible(); }, 5000));
+}
+
 TEST(WidgetThreads, TextFromAnotherThreadNeedsNoMessage) {
     recording_widget w(nullptr, u"Orvel 1.07");
     str seen;
