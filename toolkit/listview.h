@@ -8,9 +8,11 @@
 // view) paints and handles input. Every access to the rows, the current row and the edited row
 // happens under the view's recursive lock (listLock()). Off the GUI thread the list only
 // invalidates its window: content-size and scroll-bar changes, scrolling to a row, starting,
-// hiding and destroying the edit field are posted to the GUI thread. No blocking window call is
-// made while the lock is held. Signals are emitted after the lock is released, on the calling
-// thread.
+// hiding and destroying the edit field are posted to the GUI thread. So a thread holding the lock
+// never waits for the GUI thread, which may itself be waiting for the lock to paint. Signals are
+// emitted on the calling thread once the operation has released the lock (a caller may still
+// hold it: a row's constructor holds it while inserting the row, its destructor while deleting
+// its children).
 //
 // Signals (argument words in this order):
 //   "clicked"            item or null, screen x, screen y   left button pressed

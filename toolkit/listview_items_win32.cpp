@@ -40,11 +40,14 @@ vPixmap* copyIcon(const vPixmap* icon) {
 
 } // namespace
 
+// The lock is held across choosing the position and inserting, so that rows inserted or removed
+// by another thread meanwhile cannot move the place.
 vListViewItem::vListViewItem(vListView* owner, const str& text, int height, int position,
                              const vPixmap* icon)
     : text_(text), icon_(copyIcon(icon)), height_(height) {
     if (!owner)
         return;
+    owner_lock hold(owner);
     if (position > 0)
         position = owner->currentIndex(); // -1 (append) without a current row
     owner->insertItem(this, position);
@@ -56,30 +59,25 @@ vListViewItem::vListViewItem(vListViewItem* parent, const str& text, int height,
     if (!parent)
         return;
     vListView* list = parent->owner_;
-    if (!list) {
-        parent->attachChild(this, childPosition);
+    owner_lock hold(list);
+    if (!list || parent->owner_ != list) {
+        parent->attachChild(this, childPosition); // a detached parent: a detached child
         return;
     }
-    int pos = -1;
-    {
-        owner_lock hold(list);
-        if (parent->owner_ == list) {
-            // Below the parent: before the childPosition-th child's subtree, or after the last
-            // descendant, so that grandchildren stay under their own parents.
-            const int parentPos = list->positionOf(parent);
-            pos = list->subtreeEnd(parent, parentPos);
-            if (childPosition >= 0 && childPosition < parent->childCount()) {
-                int seen = 0;
-                for (int i = parentPos + 1; i < pos; ++i) {
-                    if (list->items_[i]->parent_ == parent && seen++ == childPosition) {
-                        pos = i;
-                        break;
-                    }
-                }
+    // Below the parent: before the childPosition-th child's subtree, or after the last
+    // descendant, so that grandchildren stay under their own parents.
+    const int parentPos = list->positionOf(parent);
+    int pos = list->subtreeEnd(parent, parentPos);
+    if (childPosition >= 0 && childPosition < parent->childCount()) {
+        int seen = 0;
+        for (int i = parentPos + 1; i < pos; ++i) {
+            if (list->items_[i]->parent_ == parent && seen++ == childPosition) {
+                pos = i;
+                break;
             }
         }
-        parent->attachChild(this, childPosition);
     }
+    parent->attachChild(this, childPosition);
     list->insertItem(this, pos);
     parent->repaint(); // its expand box appears
 }
