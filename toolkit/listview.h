@@ -126,8 +126,8 @@ private:
 
     vListView* owner_ = nullptr; // guarded by the owner's lock
     int index_ = -1;             // guarded by the owner's lock
-    str text_;
-    str rightText_;
+    str text_;                   // sized to the text, not the default capacity: lists grow long
+    str rightText_{u""};
     vPixmap* icon_ = nullptr; // owned; null without an icon
     vColor textColor_ = 0;
     vColor background_ = 0;

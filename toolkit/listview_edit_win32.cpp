@@ -87,7 +87,7 @@ void vListView::commitEdit() {
         std::lock_guard hold(lock_);
         vListViewItem* item = edited_; // cleared when the row goes, so still a row of this list
         if (item && !(item->text_ == text)) {
-            item->text_ = text;
+            item->text_.assign(text);
             if (item->visible_)
                 rows.add(item);
         }

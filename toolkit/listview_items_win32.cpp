@@ -44,7 +44,7 @@ vPixmap* copyIcon(const vPixmap* icon) {
 // by another thread meanwhile cannot move the place.
 vListViewItem::vListViewItem(vListView* owner, const str& text, int height, int position,
                              const vPixmap* icon)
-    : text_(text), icon_(copyIcon(icon)), height_(height) {
+    : text_(text.c_str()), icon_(copyIcon(icon)), height_(height) {
     if (!owner)
         return;
     owner_lock hold(owner);
@@ -55,7 +55,7 @@ vListViewItem::vListViewItem(vListView* owner, const str& text, int height, int 
 
 vListViewItem::vListViewItem(vListViewItem* parent, const str& text, int height, int childPosition,
                              const vPixmap* icon)
-    : text_(text), icon_(copyIcon(icon)), height_(height) {
+    : text_(text.c_str()), icon_(copyIcon(icon)), height_(height) {
     if (!parent)
         return;
     vListView* list = parent->owner_;
@@ -170,7 +170,7 @@ void vListViewItem::setText(const str& text) {
         owner_lock hold(owner_);
         if (text_ == text)
             return;
-        text_ = text;
+        text_.assign(text);
     }
     repaint();
 }
@@ -180,7 +180,7 @@ void vListViewItem::setRightText(const str& text) {
         owner_lock hold(owner_);
         if (rightText_ == text)
             return;
-        rightText_ = text;
+        rightText_.assign(text);
     }
     repaint();
 }
