@@ -421,6 +421,7 @@ private:
         int maximum = 0, page = 0, position = 0;
         bool redraw = false;
     };
+    HWND lastFocus_ = nullptr; // the child that had the focus when the window was deactivated
     std::mutex pendingLock_;
     pending_scroll pending_[2]; // guarded by pendingLock_
 };

@@ -47,10 +47,24 @@ bool vWidget::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRE
         }
         result = 0;
         return true;
-    case WM_ACTIVATE:
+    case WM_ACTIVATE: {
         redraw(nullptr, redraw_invalidate_now);
-        // The default processing gives the activated window the keyboard focus.
+        HWND focus = GetFocus();
+        const bool focusInside = focus && (focus == window || IsChild(window, focus));
+        if (LOWORD(word) == WA_INACTIVE) {
+            lastFocus_ = focusInside ? focus : nullptr;
+            return true;
+        }
+        // Activated: the focus stays where it is inside the window, or goes back to the child
+        // that had it; otherwise the default processing gives it to the window itself.
+        if (focusInside)
+            return true;
+        if (lastFocus_ && IsWindow(lastFocus_) && IsChild(window, lastFocus_) && !HIWORD(word)) {
+            SetFocus(lastFocus_);
+            return true;
+        }
         return false;
+    }
     case WM_SETFOCUS:
         focusIn(reinterpret_cast<HWND>(word));
         return true;

@@ -45,6 +45,25 @@ TEST(WidgetHover, MovingOntoATransparentPartLeaves) {
     EXPECT_EQ(w.count("mouse"), 0);
 }
 
+TEST(WidgetFocus, ActivationKeepsTheFocusInsideTheWindow) {
+    top_window t;
+    recording_widget child(&t.top, u"child", widget_tabstop);
+    child.setFocus();
+    ASSERT_TRUE(child.hasFocus());
+    SendMessageW(t.top.window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(child.hasFocus());
+    // Deactivated and activated again: the child gets the focus back.
+    SendMessageW(t.top.window(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(nullptr);
+    SendMessageW(t.top.window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(child.hasFocus());
+    // Without a focused child the window itself takes the focus.
+    recording_widget other(nullptr, u"other", widget_toplevel_default | widget_visible);
+    SetFocus(nullptr);
+    SendMessageW(other.window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(other.hasFocus());
+}
+
 TEST(WidgetTimers, LowEightBitsOfTheIdAndIdZeroRefused) {
     top_window t;
     EXPECT_FALSE(t.top.setTimer(0, 10));
