@@ -8,15 +8,21 @@
 // and the paced direction alone (the simulator paces only what the phone sends; the PC's frames
 // cross the pseudo-terminal at once). "reached" is measured against the paced direction's bound.
 //
-//     bench_transfer [path of orvel-phonesim]   (default: $ORVEL_PHONESIM, then beside this
-//     program)
+//     bench_transfer [--repeat N] [--quick] [path of orvel-phonesim]
+//
+// The simulator defaults to $ORVEL_PHONESIM, then the one beside this program. --repeat runs
+// every measurement N times and reports the median and the fastest (a loaded machine spreads
+// single runs widely); --quick leaves out the paced fetch, which takes a minute and a half.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "link/samsung_protocol.h"
 #include "tests/support/phone_folder.h"
@@ -45,11 +51,28 @@ bool same_file(const fs::path& a, const fs::path& b) {
            std::string(std::istreambuf_iterator<char>(y), {});
 }
 
-void report(const char* what, unsigned baud, double secs, double line_bytes, double phone_bytes,
-            bool ok) {
+// Times of one measurement over the repeats.
+struct timings {
+    std::vector<double> seconds;
+    bool ok = true;
+    double median() const {
+        std::vector<double> s = seconds;
+        std::sort(s.begin(), s.end());
+        return s.empty() ? 0 : s[s.size() / 2];
+    }
+    double fastest() const {
+        return seconds.empty() ? 0 : *std::min_element(seconds.begin(), seconds.end());
+    }
+};
+
+void report(const char* what, unsigned baud, const timings& t, double line_bytes,
+            double phone_bytes) {
+    const double secs = t.median();
     double rate = file_size / secs;
     std::printf("%-6s %-9s %8.3f s %12.0f B/s", what,
                 baud ? std::to_string(baud).c_str() : "unpaced", secs, rate);
+    if (t.seconds.size() > 1)
+        std::printf("   (median of %zu; fastest %.3f s)", t.seconds.size(), t.fastest());
     if (baud) {
         double line = baud / 10.0 * (chunk / line_bytes);
         double paced = baud / 10.0 * (chunk / phone_bytes);
@@ -57,10 +80,10 @@ void report(const char* what, unsigned baud, double secs, double line_bytes, dou
                     "   reached %.3f",
                     line, chunk / line_bytes, paced, chunk / phone_bytes, rate / paced);
     }
-    std::printf("%s\n", ok ? "" : "   FAILED");
+    std::printf("%s\n", t.ok ? "" : "   FAILED");
 }
 
-bool run(const fs::path& pc, unsigned baud) {
+bool run(const fs::path& pc, unsigned baud, int repeat, bool fetch) {
     phone_folder folder{fs::path()};
     sim_process sim;
     if (!folder.ok() || !sim.start(folder.simulator_path(), {}, baud)) {
@@ -75,25 +98,43 @@ bool run(const fs::path& pc, unsigned baud) {
     }
     const fs::path up = pc / "up.bin", down = pc / "down.bin";
 
-    auto start = std::chrono::steady_clock::now();
-    bool put = proto.putFile(str(up.u16string().c_str()), str(u"/bench.bin"));
-    double put_secs = seconds_since(start);
-    put = put && same_file(up, folder.file("/bench.bin"));
-    report("send", baud, put_secs, write_request + write_reply + ack_bytes, write_reply, put);
+    timings put, get;
+    for (int i = 0; i < repeat; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        bool ok = proto.putFile(str(up.u16string().c_str()), str(u"/bench.bin"));
+        put.seconds.push_back(seconds_since(start));
+        put.ok = put.ok && ok && same_file(up, folder.file("/bench.bin"));
+    }
+    report("send", baud, put, write_request + write_reply + ack_bytes, write_reply);
+    if (!fetch)
+        return put.ok;
 
-    start = std::chrono::steady_clock::now();
-    bool get = proto.getFile(str(u"/bench.bin"), str(down.u16string().c_str()));
-    double get_secs = seconds_since(start);
-    get = get && same_file(up, down);
-    report("fetch", baud, get_secs, read_request + read_reply + ack_bytes, read_reply, get);
-    return put && get;
+    for (int i = 0; i < repeat; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        bool ok = proto.getFile(str(u"/bench.bin"), str(down.u16string().c_str()));
+        get.seconds.push_back(seconds_since(start));
+        get.ok = get.ok && ok && same_file(up, down);
+    }
+    report("fetch", baud, get, read_request + read_reply + ack_bytes, read_reply);
+    return put.ok && get.ok;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        static std::string setting = std::string("ORVEL_PHONESIM=") + argv[1];
+    int repeat = 1;
+    bool quick = false;
+    const char* simulator = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else
+            simulator = argv[i];
+    }
+    if (simulator) {
+        static std::string setting = std::string("ORVEL_PHONESIM=") + simulator;
         putenv(setting.data());
     } else if (!std::getenv("ORVEL_PHONESIM")) {
         static std::string setting =
@@ -113,7 +154,7 @@ int main(int argc, char** argv) {
     }
     std::printf("1 MB through the phone simulator, chunks of %u bytes\n",
                 SamsungProtocol::chunk_size);
-    bool ok = run(pc, 0) && run(pc, 115200);
+    bool ok = run(pc, 0, repeat, true) && run(pc, 115200, repeat, !quick);
     std::error_code ec;
     fs::remove_all(pc, ec);
     return ok ? 0 : 1;
