@@ -228,7 +228,9 @@ protected:
 
     vListView* make(bool readOnly, int mode, int w = 300, int h = 200) {
         host = std::make_unique<vWidget>(nullptr, u"list host", widget_toplevel_default);
-        host->setGeometry(120, 120, w + 40, h + 40);
+        // Away from the points where other test programs running at the same time aim the
+        // pointer.
+        host->setGeometry(420, 300, w + 40, h + 40);
         host->showNormal();
         list = std::make_unique<vListView>(host.get(), readOnly, mode);
         list->setBackgroundColor(0xFFFFFF);

@@ -406,8 +406,8 @@ TEST_F(ListViewTest, WheelScrollsWithSelection) {
 //
 // The pointer rests on a row of the target with no button held, so a drag drops there at once.
 // The pointer and the top of the window stack are shared with other test programs running at
-// the same time: the windows stand on top in a place of their own, and a drag that another
-// program's pointer move sent elsewhere (nothing changed) is tried again.
+// the same time: the windows stand on top, each test's in a place of its own, and a drag that
+// another program's pointer move sent elsewhere (nothing changed) is tried again.
 
 // Puts a host window on top of every other, at a place of its own.
 void raise(vWidget& host, int x, int y) {
@@ -446,7 +446,7 @@ bool dragOnto(vListView* source, vListViewItem* item, vListView* target, int y, 
 TEST_F(ListViewTest, DraggingARowMovesItWithinTheList) {
     ole_scope ole;
     make(false, vListView::selection_single);
-    raise(*host, 620, 380);
+    raise(*host, 660, 520);
     auto made = rows(4);
     list->setAcceptDrops(true);
     ASSERT_TRUE(dragOnto(list.get(), made[0], list.get(), made[2]->top() + 5,
@@ -462,17 +462,17 @@ TEST_F(ListViewTest, DraggingARowMovesItWithinTheList) {
 TEST_F(ListViewTest, DraggingARowIntoAnotherListCopiesIt) {
     ole_scope ole;
     make(false, vListView::selection_single);
-    raise(*host, 620, 120);
+    raise(*host, 660, 20);
     auto made = rows(2, 24);
     vWidget otherHost(nullptr, u"other host", widget_toplevel_default);
-    otherHost.setGeometry(620, 380, 240, 200);
+    otherHost.setGeometry(760, 270, 240, 200);
     otherHost.showNormal();
     vListView other(&otherHost, false, vListView::selection_single);
     other.setGeometry(0, 0, 200, 150);
     new vListViewItem(&other, u"x", 20);
     new vListViewItem(&other, u"y", 20);
     other.setAcceptDrops(true);
-    raise(otherHost, 620, 380);
+    raise(otherHost, 760, 270);
     ASSERT_TRUE(dragOnto(list.get(), made[1], &other, 25, [&] { return other.count() == 3; }));
     EXPECT_EQ(order(), "a b");
     EXPECT_TRUE(other.at(1)->text().equals(u"b")); // dropped on row y: before it
@@ -483,7 +483,7 @@ TEST_F(ListViewTest, DraggingARowIntoAnotherListCopiesIt) {
 TEST_F(ListViewTest, APressAndMoveStartsTheDragOnlyWhenArmed) {
     ole_scope ole;
     make(false, vListView::selection_single);
-    raise(*host, 620, 380);
+    raise(*host, 300, 520);
     auto made = rows(3);
     POINT at = middle(made[0]);
     SendMessageW(list->window(), WM_LBUTTONDOWN, MK_LBUTTON, point_param(at.x, at.y));
