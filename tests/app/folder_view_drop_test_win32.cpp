@@ -1,0 +1,96 @@
+// Files dropped from the desktop shell onto the file browser are copied into the current folder.
+
+#include <gtest/gtest.h>
+
+#include "tests/app/folder_view_fixture_win32.h"
+#include "tests/toolkit/dnd_fake_data_win32.h"
+#include "toolkit/dnd.h"
+
+using namespace browser_test;
+using strings = std::vector<std::string>;
+
+class FolderViewDrop : public BrowserTest {
+protected:
+    void SetUp() override {
+        BrowserTest::SetUp();
+        if (IsSkipped())
+            return;
+        phoneFile("/Sounds/old.wav", "old");
+        ASSERT_NO_FATAL_FAILURE(connectPhone());
+        view->browse(u"/Sounds/");
+        ASSERT_TRUE(drain());
+    }
+
+    // Drags the data over the view and drops it there; answers the effects at enter and drop.
+    std::pair<DWORD, DWORD> dragAndDrop(dnd_test::fake_data* data) {
+        vwin::vDropEvent event(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        view->dragEnter(&event);
+        const DWORD entered = event.effect;
+        view->dragMove(&event);
+        view->drop(&event);
+        return {entered, event.effect};
+    }
+
+    std::vector<std::string> phoneSounds() { return tree_of(phone_root.file("/Sounds")); }
+};
+
+// Two existing PC files land in the current folder byte for byte; a name that does not exist is
+// skipped.
+TEST_F(FolderViewDrop, DroppedFilesAreWrittenIntoCurrentFolder) {
+    const fs::path song = pc_root.path() / "music" / "song.mp3";
+    const fs::path tone = pc_root.path() / "ring tone.wav";
+    write_bytes(song, pattern(5000, 21));
+    write_bytes(tone, pattern(40, 22));
+    dnd_test::data_ref data;
+    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string(),
+                                                (pc_root.path() / "missing.mp3").u16string(),
+                                                tone.u16string()}));
+    const int before = queued.count();
+    const auto [entered, dropped] = dragAndDrop(data.data);
+    EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(queued.count(), before + 2);
+    ASSERT_TRUE(drain());
+    EXPECT_EQ(phoneSounds(), (strings{"old.wav", "ring tone.wav", "song.mp3"}));
+    EXPECT_TRUE(read_bytes(phone_root.file("/Sounds/song.mp3")) == pattern(5000, 21));
+    EXPECT_TRUE(read_bytes(phone_root.file("/Sounds/ring tone.wav")) == pattern(40, 22));
+}
+
+// A drag of plain text is refused and queues nothing.
+TEST_F(FolderViewDrop, PlainTextDragIsRefused) {
+    dnd_test::data_ref data;
+    data->offer(CF_UNICODETEXT, dnd_test::text16(u"C:\\song.mp3"));
+    data->offer(CF_TEXT, dnd_test::text8("C:\\song.mp3"));
+    const int before = queued.count();
+    const auto [entered, dropped] = dragAndDrop(data.data);
+    EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(queued.count(), before);
+}
+
+// A dropped folder is queued like a file; the job writes only regular files, so nothing appears.
+TEST_F(FolderViewDrop, DroppedFolderWritesNothing) {
+    const fs::path folder = pc_root.path() / "album";
+    write_bytes(folder / "track.mp3", "track");
+    dnd_test::data_ref data;
+    data->offer(CF_HDROP, dnd_test::drop_files({folder.u16string()}));
+    const int before = queued.count();
+    dragAndDrop(data.data);
+    EXPECT_EQ(queued.count(), before + 1);
+    ASSERT_TRUE(drain());
+    EXPECT_EQ(phoneSounds(), (strings{"old.wav"}));
+}
+
+// While no phone is connected there is no folder to drop into.
+TEST_F(FolderViewDrop, NothingIsQueuedWhileDisconnected) {
+    link.closePort();
+    const fs::path song = pc_root.path() / "song.mp3";
+    write_bytes(song, "song");
+    dnd_test::data_ref data;
+    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string()}));
+    const int before = queued.count();
+    const auto [entered, dropped] = dragAndDrop(data.data);
+    EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(queued.count(), before);
+}
