@@ -43,3 +43,18 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms) {
         MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
+
+desktop_lock::desktop_lock() : mutex_(CreateMutexW(nullptr, FALSE, L"OrvelTestDesktopPointer")) {
+    if (!mutex_)
+        return;
+    // Bounded: a test that holds it runs for seconds, never minutes.
+    const DWORD got = WaitForSingleObject(mutex_, 60000);
+    held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+}
+
+desktop_lock::~desktop_lock() {
+    if (held_)
+        ReleaseMutex(mutex_);
+    if (mutex_)
+        CloseHandle(mutex_);
+}

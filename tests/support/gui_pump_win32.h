@@ -11,3 +11,20 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms);
 
 // Dispatches the messages that are waiting now (posted, sent and input), without blocking.
 void pump_pending();
+
+// Holds the desktop's pointer for one test: test programs running at the same time share the
+// pointer and the top of the window stack, so a test that moves the real pointer or runs the
+// platform's drag loop takes this lock (a mutex named for all processes) first. An abandoned lock
+// (its holder died) is taken over.
+class desktop_lock {
+public:
+    desktop_lock();
+    ~desktop_lock();
+    desktop_lock(const desktop_lock&) = delete;
+    desktop_lock& operator=(const desktop_lock&) = delete;
+    bool held() const { return held_; }
+
+private:
+    void* mutex_ = nullptr;
+    bool held_ = false;
+};

@@ -139,6 +139,8 @@ TEST(Button, HoldingSpaceClicksOnceOnRelease) {
 }
 
 TEST(Button, ArrowsMoveTheFocusBetweenButtons) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     parent_window p;
     vButton a(&p.top, u"a", widget_tabstop);
     vButton b(&p.top, u"b", widget_tabstop);
@@ -150,6 +152,8 @@ TEST(Button, ArrowsMoveTheFocusBetweenButtons) {
 }
 
 TEST(Button, CheckedButtonStaysCheckedWhenTheFocusLeaves) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     parent_window p;
     vButton tab(&p.top, u"tab", widget_tabstop);
     vButton other(&p.top, u"other", widget_tabstop);
@@ -263,6 +267,8 @@ TEST(LineEdit, TypingReturnAndEscape) {
 }
 
 TEST(LineEdit, FocusSignalsAndTab) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     edit_setup s;
     vButton next(&s.p.top, u"next", widget_tabstop);
     s.edit.setFocus();

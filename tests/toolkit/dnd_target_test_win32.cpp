@@ -343,6 +343,8 @@ TEST(DropRegistration, FollowsTheWindow) {
 // The platform's drag loop: the item drag starts and ends inside this process. The pointer rests
 // on the registered window and no button is held, so the first state check drops there.
 TEST(ItemDrag, DropsThePointerOnTheWidgetUnderThePointer) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     ole_scope ole;
     recorder list(nullptr, u"list", widget_toplevel_default | widget_visible);
     ASSERT_TRUE(list.isWindow());
@@ -385,6 +387,8 @@ TEST(ItemDrag, DropsThePointerOnTheWidgetUnderThePointer) {
 }
 
 TEST(ItemDrag, EscapeCancels) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     ole_scope ole;
     recorder list(nullptr, u"list", widget_toplevel_default | widget_visible);
     list.setGeometry(200, 200, 240, 160);

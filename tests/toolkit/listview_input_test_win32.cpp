@@ -355,6 +355,8 @@ TEST_F(ListViewTest, KeypadPlusAndMinusOpenAndCloseTheCurrentRow) {
 }
 
 TEST_F(ListViewTest, TheCurrentRowSeesTheKeysAndTabLeavesTheList) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     make(false, vListView::selection_single);
     auto* a = new counted_row(list.get(), u"a", 20);
     vListView next(host.get(), false, vListView::selection_single);
@@ -444,6 +446,8 @@ bool dragOnto(vListView* source, vListViewItem* item, vListView* target, int y, 
 }
 
 TEST_F(ListViewTest, DraggingARowMovesItWithinTheList) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     ole_scope ole;
     make(false, vListView::selection_single);
     raise(*host, 660, 520);
@@ -460,6 +464,8 @@ TEST_F(ListViewTest, DraggingARowMovesItWithinTheList) {
 }
 
 TEST_F(ListViewTest, DraggingARowIntoAnotherListCopiesIt) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     ole_scope ole;
     make(false, vListView::selection_single);
     raise(*host, 660, 20);
@@ -481,6 +487,8 @@ TEST_F(ListViewTest, DraggingARowIntoAnotherListCopiesIt) {
 }
 
 TEST_F(ListViewTest, APressAndMoveStartsTheDragOnlyWhenArmed) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     ole_scope ole;
     make(false, vListView::selection_single);
     raise(*host, 300, 520);

@@ -165,6 +165,8 @@ TEST(WidgetInput, WheelGoesToTheInnermostWidgetUnderThePointerFirst) {
 }
 
 TEST(WidgetInput, TabMovesFocusToTheNextTabStopAndShiftTabBack) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     recording_widget top(nullptr, u"tabs", widget_toplevel_default | widget_visible);
     recording_widget a(&top, u"a", widget_tabstop);
     recording_widget b(&top, u"b", 0); // not a tab stop

@@ -17,6 +17,8 @@ struct top_window {
 };
 
 TEST(WidgetHover, EnterOnFirstMoveAndLeaveWhenThePointerIsElsewhere) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     top_window t;
     recording_widget w(&t.top, u"hover");
     w.setGeometry(10, 10, 50, 50);
@@ -46,6 +48,8 @@ TEST(WidgetHover, MovingOntoATransparentPartLeaves) {
 }
 
 TEST(WidgetFocus, ActivationKeepsTheFocusInsideTheWindow) {
+    desktop_lock desktop;
+    ASSERT_TRUE(desktop.held());
     top_window t;
     recording_widget child(&t.top, u"child", widget_tabstop);
     child.setFocus();
