@@ -8,11 +8,13 @@
 //   5. the button font: "Tahoma", 15, weight 75, quality 100
 //   6-11. the tab-button images 116, 118, 119 (normal) and 125, 121, 122 (checked)
 //   12. the text font: "tahoma", 12, weight 50, quality 100 (nothing uses it)
+// Right after the images, the button font and the images become the shared look of the
+// OrvelButtons (OrvelButton::setSharedLook); it returns to the built-in look before they go.
 // Views never reach for the link here: each view takes the link as a constructor argument.
 
-#include "app/orvel_button.h"
 #include "core/str.h"
 #include "link/samsung_comm.h"
+#include "toolkit/orvel_button.h"
 #include "toolkit/painter.h"
 
 // The single link object.

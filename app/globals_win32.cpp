@@ -17,6 +17,17 @@ SamsungComm the_link;
 const str base_title(u"Orvel 1.07");
 vwin::vFont button_font(u"Tahoma", 15, 75, 0, 100);
 OrvelButtonImages button_images(GetModuleHandleW(nullptr));
+
+// A registration, not one of the objects listed in globals.h: makes the font and images above
+// the look of every OrvelButton(parent, text) while they live, and takes it back before they go.
+struct shared_button_look {
+    shared_button_look() { OrvelButton::setSharedLook(&button_images, &button_font); }
+    ~shared_button_look() { OrvelButton::setSharedLook(nullptr, nullptr); }
+    shared_button_look(const shared_button_look&) = delete;
+    shared_button_look& operator=(const shared_button_look&) = delete;
+};
+shared_button_look button_look;
+
 vwin::vFont text_font(u"tahoma", 12, 50, 0, 100);
 
 } // namespace

@@ -7,11 +7,11 @@
 
 #include <functional>
 
-#include "app/orvel_button.h"
 #include "core/registry.h"
 #include "core/str.h"
 #include "toolkit/controls.h"
 #include "toolkit/listview.h"
+#include "toolkit/orvel_button.h"
 #include "toolkit/pixmap.h"
 #include "toolkit/widget.h"
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/orvel_button.h"
 #include "app/orvel_gui_model.h"
 #include "core/str.h"
+#include "toolkit/orvel_button.h"
 #include "toolkit/widget.h"
 
 class SamsungComm;

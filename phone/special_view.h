@@ -14,6 +14,7 @@
 #include "phone/ini_file.h"
 #include "toolkit/controls.h"
 #include "toolkit/listview.h"
+#include "toolkit/orvel_button.h"
 #include "toolkit/painter.h"
 
 // The menu list: one row per line of the file, editable in place. Rows get the background colour
@@ -71,7 +72,7 @@ public:
     vwin::vListView& touchList() { return *touch_; }
     vwin::vLabel& menuLabel() { return *menuLabel_; }
     OrvelEditFile& menuList() { return *menu_; }
-    vwin::vPushButton& saveButton() { return *save_; }
+    OrvelButton& saveButton() { return *save_; }
 
 private:
     void fillProfilesList(); // worker thread
@@ -91,5 +92,5 @@ private:
     std::unique_ptr<vwin::vListView> touch_;
     std::unique_ptr<vwin::vLabel> menuLabel_;
     std::unique_ptr<OrvelEditFile> menu_;
-    std::unique_ptr<vwin::vPushButton> save_;
+    std::unique_ptr<OrvelButton> save_;
 };

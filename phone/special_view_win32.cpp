@@ -54,7 +54,8 @@ OrvelSpecial::OrvelSpecial(vWidget* parent, SamsungComm& link) : vWidget(parent,
     touch_ = std::make_unique<vListView>(this, true, vListView::selection_none);
     menuLabel_ = makeLabel(this, u"Menu:");
     menu_ = std::make_unique<OrvelEditFile>(this);
-    save_ = std::make_unique<vPushButton>(this, u"Save", 0xC0C0C0, 21, 2);
+    // The program's button look (its tab-button images and font) when it has set one.
+    save_ = std::make_unique<OrvelButton>(this, u"Save");
     setListLooks(*profiles_);
     setListLooks(*touch_);
     setListLooks(*menu_);

@@ -1,12 +1,12 @@
-// OrvelButton: the images' preparation, the placement of the middle images, and the painted
-// button in both states.
+// OrvelButton: the images' preparation, the placement of the middle images, the painted button in
+// both states, and the shared look that default-made buttons take (the built-in one until a
+// program sets its own).
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "app/globals.h"
-#include "app/orvel_button.h"
+#include "toolkit/orvel_button.h"
 #include "toolkit/widget.h"
 
 using namespace vwin;
@@ -42,22 +42,6 @@ void drawImages(OrvelButtonImages& images) {
     }
 }
 
-int countRed(const vPixmap& p) {
-    int n = 0;
-    for (int y = 0; y < p.height(); ++y)
-        for (int x = 0; x < p.width(); ++x)
-            n += rgb(p.pixel(x, y)) == 0xFF0000;
-    return n;
-}
-
-std::vector<vColor> pixelsOf(const vPixmap& p) {
-    std::vector<vColor> out;
-    for (int y = 0; y < p.height(); ++y)
-        for (int x = 0; x < p.width(); ++x)
-            out.push_back(p.pixel(x, y));
-    return out;
-}
-
 TEST(OrvelButtonImages, RedInTheCapsBecomesPanelGreyOnce) {
     OrvelButtonImages images;
     drawImages(images);
@@ -76,31 +60,6 @@ TEST(OrvelButtonImages, RedInTheCapsBecomesPanelGreyOnce) {
     images.image(false, OrvelButtonImages::left_cap).setPixel(0, 0, 0x00FF0000);
     images.prepare();
     EXPECT_EQ(images.image(false, OrvelButtonImages::left_cap).pixel(0, 0), 0x00FF0000u);
-}
-
-TEST(OrvelButtonImages, ProgramResources) {
-    OrvelButtonImages images(GetModuleHandleW(nullptr));
-    std::vector<vColor> middles[2];
-    int capRed = 0;
-    for (bool checked : {false, true}) {
-        for (auto part : {OrvelButtonImages::left_cap, OrvelButtonImages::middle,
-                          OrvelButtonImages::right_cap}) {
-            const vPixmap& p = images.image(checked, part);
-            ASSERT_TRUE(p.valid()) << checked << " " << part;
-            EXPECT_GT(p.width(), 0);
-            EXPECT_EQ(p.height(), images.image(false, OrvelButtonImages::middle).height());
-        }
-        capRed += countRed(images.image(checked, OrvelButtonImages::left_cap)) +
-                  countRed(images.image(checked, OrvelButtonImages::right_cap));
-        middles[checked] = pixelsOf(images.image(checked, OrvelButtonImages::middle));
-    }
-    EXPECT_GT(capRed, 0) << "the caps mark their surroundings in red";
-    images.prepare();
-    for (bool checked : {false, true}) {
-        EXPECT_EQ(countRed(images.image(checked, OrvelButtonImages::left_cap)), 0);
-        EXPECT_EQ(countRed(images.image(checked, OrvelButtonImages::right_cap)), 0);
-        EXPECT_EQ(pixelsOf(images.image(checked, OrvelButtonImages::middle)), middles[checked]);
-    }
 }
 
 TEST(OrvelButton, MiddlePositions) {
@@ -159,14 +118,79 @@ TEST(OrvelButton, PaintsImagesTextAndSurroundings) {
     }
 }
 
-TEST(OrvelButton, SharedImagesAndFont) {
+// Sets a shared look for one test and returns to the built-in look afterwards, whatever happens.
+struct shared_look_scope {
+    shared_look_scope(OrvelButtonImages* images, const vFont* font) {
+        OrvelButton::setSharedLook(images, font);
+    }
+    ~shared_look_scope() { OrvelButton::setSharedLook(nullptr, nullptr); }
+};
+
+TEST(OrvelButton, BuiltInLookPaintsSurroundingsAndTextInTheParentsFont) {
+    ASSERT_EQ(OrvelButton::sharedFont(), nullptr) << "no program set a look here";
+    OrvelButtonImages& builtIn = OrvelButton::sharedImages();
+    vFont hostFont(u"tahoma", 12, 75, 0, 100);
     vWidget host(nullptr, u"host");
-    OrvelButton button(&host, u"Devices");
-    EXPECT_TRUE(orvelButtonImages().prepared());
-    EXPECT_EQ(button.font().handle(), orvelButtonFont().handle());
-    EXPECT_TRUE(orvelButtonFont().owns()) << "the shared font keeps its handle";
+    host.setFont(hostFont);
+    OrvelButton button(&host, u"Save");
+    EXPECT_EQ(&button.images(), &builtIn);
+    EXPECT_FALSE(builtIn.image(false, OrvelButtonImages::middle).valid());
+    EXPECT_EQ(button.font().handle(), hostFont.handle()) << "no font of its own";
     EXPECT_EQ(button.backgroundMode(), background_none);
-    EXPECT_EQ(button.text(), str(u"Devices"));
+    button.setGeometry(0, 0, 50, 18);
+
+    for (bool checked : {false, true}) {
+        button.setChecked(checked);
+        vPixmap shot;
+        render(button, shot); // returns: an empty middle image is never repeated
+        EXPECT_EQ(rgb(shot.pixel(0, 0)), 0xF0F0F0u);
+        EXPECT_EQ(rgb(shot.pixel(49, 17)), 0xF0F0F0u);
+        int textPixels = 0, other = 0;
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 50; ++x) {
+                const vColor c = rgb(shot.pixel(x, y));
+                const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                if (c == 0xF0F0F0)
+                    continue;
+                if (checked ? (r > 0xF4 && g > 0xF4 && b > 0xF4) : (b > r + 0x60 && b > 0x90))
+                    ++textPixels;
+                else if (c == 0x123456)
+                    ++other; // the pixmap's own fill: a part left unpainted
+            }
+        EXPECT_GT(textPixels, 10) << (checked ? "white" : "blue") << " text";
+        EXPECT_EQ(other, 0) << "every pixel is painted";
+    }
+}
+
+TEST(OrvelButton, SharedLookIsTakenByButtonsMadeAfterIt) {
+    OrvelButtonImages images;
+    drawImages(images);
+    vFont font(u"Tahoma", 15, 75, 0, 100);
+    vWidget host(nullptr, u"host");
+    {
+        shared_look_scope look(&images, &font);
+        EXPECT_EQ(&OrvelButton::sharedImages(), &images);
+        EXPECT_EQ(OrvelButton::sharedFont(), &font);
+        OrvelButton button(&host, u"Devices");
+        EXPECT_EQ(&button.images(), &images);
+        EXPECT_TRUE(images.prepared()) << "the first button prepares the shared images";
+        EXPECT_EQ(button.font().handle(), font.handle());
+        EXPECT_TRUE(font.owns()) << "the shared font keeps its handle";
+        EXPECT_EQ(button.text(), str(u"Devices"));
+        EXPECT_EQ(button.baseColor(), 0xC0C0C0u);
+        EXPECT_EQ(button.styleFlags(), 2u);
+    }
+    // Back to the built-in look: later buttons no longer take these images or this font.
+    EXPECT_EQ(OrvelButton::sharedFont(), nullptr);
+    OrvelButton later(&host, u"Save");
+    EXPECT_NE(&later.images(), &images);
+    EXPECT_NE(later.font().handle(), font.handle());
+
+    // Images alone: the button takes them and keeps its parent's font.
+    shared_look_scope imagesOnly(&images, nullptr);
+    OrvelButton plain(&host, u"Java Apps");
+    EXPECT_EQ(&plain.images(), &images);
+    EXPECT_NE(plain.font().handle(), font.handle());
 }
 
 } // namespace

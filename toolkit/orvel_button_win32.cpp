@@ -1,8 +1,23 @@
-#include "app/orvel_button.h"
+#include "toolkit/orvel_button.h"
 
-#include "app/globals.h"
+#include <atomic>
 
 using namespace vwin;
+
+namespace {
+
+// The shared look. Set by the program while its process-wide objects are built, read by each
+// default construction; atomic so that a button made on another thread sees a whole pointer.
+constinit std::atomic<OrvelButtonImages*> shared_images{nullptr};
+constinit std::atomic<const vFont*> shared_font{nullptr};
+
+// The built-in images: six empty pixmaps, made on first use.
+OrvelButtonImages& builtInImages() {
+    static OrvelButtonImages images;
+    return images;
+}
+
+} // namespace
 
 OrvelButtonImages::OrvelButtonImages(HMODULE module) {
     for (int i = 0; i < 3; ++i)
@@ -20,15 +35,35 @@ void OrvelButtonImages::prepare() {
     });
 }
 
+void OrvelButton::setSharedLook(OrvelButtonImages* images, const vFont* font) {
+    shared_images.store(images);
+    shared_font.store(font);
+}
+
+OrvelButtonImages& OrvelButton::sharedImages() {
+    OrvelButtonImages* images = shared_images.load();
+    return images ? *images : builtInImages();
+}
+
+const vFont* OrvelButton::sharedFont() {
+    return shared_font.load();
+}
+
 OrvelButton::OrvelButton(vWidget* parent, const char16_t* text)
-    : OrvelButton(parent, text, orvelButtonImages(), orvelButtonFont()) {}
+    : OrvelButton(parent, text, sharedImages(), sharedFont()) {}
 
 OrvelButton::OrvelButton(vWidget* parent, const char16_t* text, OrvelButtonImages& images,
                          const vFont& font)
+    : OrvelButton(parent, text, images, &font) {}
+
+OrvelButton::OrvelButton(vWidget* parent, const char16_t* text, OrvelButtonImages& images,
+                         const vFont* font)
     : vPushButton(parent, text, base_color, 21, 2), images_(images) {
     images_.prepare();
-    // The font stays the shared object's; this button only uses its handle.
-    setFont(font.handle());
+    // The font stays its owner's; this button only uses its handle. Without one the button keeps
+    // the font it took from its parent.
+    if (font)
+        setFont(font->handle());
     setBackgroundMode(background_none);
 }
 
@@ -51,7 +86,11 @@ void OrvelButton::paint(vPainter& painter) {
     const vPixmap& left = images_.image(false, OrvelButtonImages::left_cap);
     const vPixmap& middle = images_.image(false, OrvelButtonImages::middle);
     const vPixmap& right = images_.image(false, OrvelButtonImages::right_cap);
+    const int imagesHeight = middle.height() > 0 ? middle.height() : 0;
 
+    // Without images the whole button is surroundings, under the text.
+    if (imagesHeight == 0)
+        painter.fillRect(0, 0, w, h, surroundings);
     painter.draw(0, 0, images_.image(checked, OrvelButtonImages::left_cap));
     for (int x : middlePositions(w, left.width(), middle.width(), right.width()))
         painter.draw(x, 0, images_.image(checked, OrvelButtonImages::middle));
@@ -63,6 +102,6 @@ void OrvelButton::paint(vPainter& painter) {
     painter.drawText(all, text_center | text_vcenter | text_singleline, text());
 
     // Below the images (taller buttons) the surroundings show.
-    if (middle.height() > 0 && h > middle.height())
-        painter.fillRect(0, middle.height(), w, h - middle.height(), surroundings);
+    if (imagesHeight > 0 && h > imagesHeight)
+        painter.fillRect(0, imagesHeight, w, h - imagesHeight, surroundings);
 }
