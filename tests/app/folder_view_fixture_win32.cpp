@@ -74,12 +74,32 @@ struct menu_driver {
 };
 menu_driver* active_menu = nullptr;
 
+// The visible popup menu of this process (other test programs may show menus at the same time).
+HWND own_menu() {
+    struct search {
+        HWND found = nullptr;
+    } result;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[16] = {};
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+                !GetClassNameW(window, name, 16) || lstrcmpW(name, L"#32768") != 0)
+                return TRUE;
+            reinterpret_cast<search*>(data)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&result));
+    return result.found;
+}
+
 void CALLBACK menu_timer(HWND, UINT, UINT_PTR, DWORD) {
     menu_driver* driver = active_menu;
     if (!driver || driver->answered)
         return;
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    if (!menu || !IsWindowVisible(menu))
+    HWND menu = own_menu();
+    if (!menu)
         return;
     driver->answered = true;
     KillTimer(nullptr, driver->timer);

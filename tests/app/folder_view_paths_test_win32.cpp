@@ -68,14 +68,6 @@ TEST(FolderViewPaths, RowsOrderByAttributesThenNameIgnoringCase) {
     EXPECT_EQ(order, expected);
 }
 
-TEST(FolderViewPaths, CompareIsAntisymmetricAndZeroOnlyForEqualKeys) {
-    EXPECT_EQ(compare_rows(0x20, str(u"Readme"), 0x20, str(u"README")), 0);
-    EXPECT_LT(compare_rows(0x200, str(u"z"), 0x20, str(u"a")), 0);
-    EXPECT_GT(compare_rows(0x20, str(u"a"), 0x200, str(u"z")), 0);
-    EXPECT_LT(compare_rows(0x20, str(u"a"), 0x20, str(u"B")), 0);
-    EXPECT_GT(compare_rows(0x20, str(u"B"), 0x20, str(u"a")), 0);
-}
-
 TEST(FolderViewPaths, DropDestinationIsFolderAndLastComponent) {
     const struct {
         const char16_t* dir;
