@@ -76,53 +76,9 @@ requirements=(
     "imagemagick|import"
 )
 
-missing_packages() {
-    local entry package probe list=()
-    for entry in "${requirements[@]}"; do
-        package=${entry%%|*}
-        probe=${entry#*|}
-        if [[ $probe == /* ]]; then
-            compgen -G "$probe" >/dev/null && continue
-        else
-            command -v "$probe" >/dev/null 2>&1 && continue
-        fi
-        [[ " ${list[*]} " == *" $package "* ]] || list+=("$package")
-    done
-    echo "${list[*]}"
-}
-
-install_missing() {
-    local missing package tools=() wine=()
-    missing=$(missing_packages)
-    [ -z "$missing" ] && return 0
-    if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null 2>&1; then
-        echo "run.sh: missing packages: $missing" >&2
-        echo "Install them as root: apt-get install $missing" >&2
-        return 1
-    fi
-    say "installing: $missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq || return 1
-    for package in $missing; do
-        case $package in
-        wine64 | libwine) wine+=("$package") ;;
-        *) tools+=("$package") ;;
-        esac
-    done
-    if [ ${#tools[@]} -gt 0 ]; then
-        apt-get install -y -qq --no-install-recommends "${tools[@]}" || return 1
-    fi
-    if [ ${#wine[@]} -gt 0 ]; then
-        # Never the 32-bit wine32: with it present every call of the 64-bit loader fails.
-        if dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
-            apt-get install -y -qq --no-install-recommends "${wine[@]}" || return 1
-        else
-            apt-get install -y -qq "${wine[@]}" || return 1
-        fi
-    fi
-    missing=$(missing_packages)
-    [ -z "$missing" ] || die "still missing after installing: $missing"
-}
+packages_caller=scripts/run.sh
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
 
 # configure <dir> <cmake args...>: only a folder without a cache is configured here; an existing
 # one keeps its settings (the build step reconfigures it when needed).
@@ -226,6 +182,17 @@ for tab in 0 1 2 3; do
     checked() { [[ "$(gui_pixel $((5 + 100 * tab + 6)) 12)" == [0-7]* ]]; }
     gui_wait_until 5 checked || say "tab $tab did not show as checked"
     gui_wait_settled 10 || say "the ${names[$tab]} tab kept changing"
+    if [ "$tab" = 1 ] && [ -z "$device" ]; then
+        # Open "My Files" (folder row 1), then "Pictures" (row 2 below it) so the file pane shows
+        # the pictures. Rows are 15 pixels high from client y 42 in the folder pane at x 5.
+        folder_rows() { [ "$(gui_colour_count 10 $((42 + 15 * 6)) 300 15 157DCC)" -gt 20 ]; }
+        files_listed() { [ "$(gui_colour_count 325 42 300 15 157DCC)" -gt 20 ]; }
+        gui_double_click 40 $((42 + 15 + 7))
+        gui_wait_until 10 folder_rows || say "My Files did not open"
+        gui_double_click 40 $((42 + 30 + 7))
+        gui_wait_until 10 files_listed || say "Pictures did not open"
+        gui_wait_settled 10 || say "the browser kept changing"
+    fi
     gui_screenshot "$work/tab-$tab-${names[$tab]}.png" || exit 1
 done
 gui_close 10 || die "the program did not end after the close request"
