@@ -35,6 +35,7 @@ requirements=(
     "util-linux|flock"
     "xdotool|xdotool"
     "imagemagick|import"
+    "locales|/usr/share/i18n/locales/de_DE"
 )
 
 # --- Stage selection and the fuzz stage's tools ---
@@ -185,6 +186,12 @@ total_start=$(date +%s)
 if ! install_missing; then
     echo "orvel tests: not run (missing packages)"
     exit 2
+fi
+# The Windows program is tested in German too: Wine takes the user's language from the locale,
+# which must exist on the machine.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8 ||
+        echo "(the de_DE.UTF-8 locale could not be made: the German program test will fail)"
 fi
 
 stage native stage_native

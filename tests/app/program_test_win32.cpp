@@ -8,11 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "app/program.h"
+#include "core/lang.h"
 #include "tests/app/window_probe_win32.h"
 #include "tests/support/gui_pump_win32.h"
 #include "toolkit/widget.h"
@@ -245,6 +247,61 @@ TEST(OrvelProgram, AutoConnectReportsOnHandedOverOutputAndCloseEndsWithZero) {
     GetExitCodeProcess(pi.hProcess, &status);
     EXPECT_EQ(status, 0u);
     std::filesystem::remove(output);
+}
+
+// The language of the user's locale as this process's environment names it (the first of
+// LC_ALL, LC_MESSAGES and LANG that is set): under Wine the program's language follows it.
+int environmentLanguage() {
+    for (const wchar_t* name : {L"LC_ALL", L"LC_MESSAGES", L"LANG"}) {
+        wchar_t value[128] = {};
+        const DWORD n = GetEnvironmentVariableW(name, value, 128);
+        if (n > 0 && n < 128)
+            return language_of_locale(std::filesystem::path(value).string().c_str());
+    }
+    return 0;
+}
+
+// orvel.exe shows the Devices texts of the user's language, read by the program itself (no test
+// hook). The test runs once as discovered and once more with a German locale (see CMakeLists).
+TEST(OrvelProgram, TextsFollowTheUsersLanguage) {
+    const std::filesystem::path program = besideThisProgram(L"orvel.exe");
+    ASSERT_TRUE(std::filesystem::exists(program)) << program;
+    const bool german = environmentLanguage() == lang_german;
+    SCOPED_TRACE(german ? "German" : "English");
+    const wchar_t* tabText = german ? L"Ger\u00e4te" : L"Devices";
+    const wchar_t* headingText = german ? L"Ger\u00e4te:" : L"Devices:";
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + program.wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &si, &pi));
+    handle_owner process{pi.hProcess}, thread{pi.hThread};
+    find_request main{pi.dwProcessId, L"Orvel 1.07", nullptr};
+    const bool appeared = pump_until(
+        [&] {
+            EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&main));
+            return main.found != nullptr;
+        },
+        20000);
+    if (!appeared)
+        TerminateProcess(pi.hProcess, 99);
+    ASSERT_TRUE(appeared) << "the main window appears";
+
+    find_request tab{pi.dwProcessId, tabText, nullptr};
+    EnumChildWindows(main.found, findChild, reinterpret_cast<LPARAM>(&tab));
+    find_request heading{pi.dwProcessId, headingText, nullptr};
+    EnumChildWindows(main.found, findChild, reinterpret_cast<LPARAM>(&heading));
+    EXPECT_NE(tab.found, nullptr) << "the Devices tab button";
+    EXPECT_NE(heading.found, nullptr) << "the Devices view's heading";
+
+    PostMessageW(main.found, WM_CLOSE, 0, 0);
+    const bool ended =
+        pump_until([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+    if (!ended)
+        TerminateProcess(pi.hProcess, 99);
+    ASSERT_TRUE(ended) << "closing the window ends the program";
 }
 
 } // namespace
