@@ -115,6 +115,11 @@ function(orvel_test_module module)
         add_dependencies(${name} orvel-phonesim)
     endif()
     set(props TIMEOUT 120 LABELS ${module})
+    if(module IN_LIST ORVEL_SERIAL_TEST_MODULES)
+        # These tests drive shared desktop state (the folder picker's view of the file system,
+        # menus, the pointer) that tests running at the same time would disturb.
+        list(APPEND props RUN_SERIAL TRUE)
+    endif()
     if(ORVEL_PHONESIM_PATH)
         list(APPEND props ENVIRONMENT "ORVEL_PHONESIM=${ORVEL_PHONESIM_PATH}")
     endif()

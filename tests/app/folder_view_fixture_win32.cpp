@@ -34,7 +34,7 @@ void CALLBACK picker_timer(HWND dialog, UINT, UINT_PTR id, DWORD) {
         choice->answered = true;
     if (choice->answered)
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    else if (choice->tries < 20)
+    else if (choice->tries < 80)
         select_folder(dialog, choice);
     else
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -51,7 +51,7 @@ int CALLBACK picker_callback(HWND dialog, UINT message, LPARAM param, LPARAM dat
         choice->tries = 0;
         active_picker = choice;
         // Both timers end with the picker's window.
-        SetTimer(dialog, picker_timeout_timer, 10000, picker_timer);
+        SetTimer(dialog, picker_timeout_timer, 30000, picker_timer);
         SetTimer(dialog, picker_settle_timer, picker_settle_ms, picker_timer);
         if (choice->pick)
             select_folder(dialog, choice);
