@@ -116,8 +116,8 @@ function(orvel_test_module module)
     endif()
     set(props TIMEOUT 120 LABELS ${module})
     if(module IN_LIST ORVEL_SERIAL_TEST_MODULES)
-        # These tests drive shared desktop state (the folder picker's view of the file system,
-        # menus, the pointer) that tests running at the same time would disturb.
+        # These tests drive shared desktop state (focus and activation, the pointer, menus, the
+        # folder picker's view of the file system) that tests running at the same time disturb.
         list(APPEND props RUN_SERIAL TRUE)
     endif()
     if(ORVEL_PHONESIM_PATH)
