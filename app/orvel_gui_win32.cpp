@@ -6,7 +6,7 @@
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
 #include "phone/java_view.h"
-#include "phone/special_view.h"
+#include "phone/orvel_special_view.h"
 
 using namespace vwin;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/globals.h"
-#include "phone/special_view.h"
+#include "phone/orvel_special_view.h"
 #include "toolkit/orvel_button.h"
 #include "toolkit/widget.h"
 

@@ -17,7 +17,7 @@
 #include "link/jobs.h"
 #include "link/samsung_comm.h"
 #include "phone/java_view.h"
-#include "phone/special_view.h"
+#include "phone/orvel_special_view.h"
 #include "tests/app/window_probe_win32.h"
 #include "tests/support/gui_pump_win32.h"
 #include "tests/support/phone_folder.h"

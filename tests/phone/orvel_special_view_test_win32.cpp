@@ -14,7 +14,7 @@
 #include "core/stream.h"
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
-#include "phone/special_view.h"
+#include "phone/orvel_special_view.h"
 #include "tests/link/signal_log.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/gui_pump_win32.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "link/jobs.h"
-#include "phone/special_files.h"
-#include "phone/special_view.h"
+#include "phone/orvel_special_files.h"
+#include "phone/orvel_special_view.h"
 
 using namespace vwin;
 

@@ -1,4 +1,4 @@
-#include "phone/special_files.h"
+#include "phone/orvel_special_files.h"
 
 #include "phone/ini_lines.h"
 

@@ -8,7 +8,7 @@
 
 #include "core/stream.h"
 #include "phone/ini_file.h"
-#include "phone/special_files.h"
+#include "phone/orvel_special_files.h"
 
 namespace {
 
