@@ -182,6 +182,32 @@ std::string contents(const std::filesystem::path& file) {
     return s.str();
 }
 
+// The visible main window of the started program, or null (the program is then ended) when it
+// does not appear within 20 s.
+HWND waitForMainWindow(const PROCESS_INFORMATION& pi) {
+    find_request main{pi.dwProcessId, L"Orvel 1.07", nullptr};
+    const bool appeared = pump_until(
+        [&] {
+            EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&main));
+            return main.found != nullptr;
+        },
+        20000);
+    if (!appeared)
+        TerminateProcess(pi.hProcess, 99);
+    return main.found;
+}
+
+// Asks the window to close, as a person would; true when the program ended within 20 s (else it
+// is ended by force).
+bool closeAndWait(const PROCESS_INFORMATION& pi, HWND window) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const bool ended =
+        pump_until([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+    if (!ended)
+        TerminateProcess(pi.hProcess, 99);
+    return ended;
+}
+
 TEST(OrvelProgram, AutoConnectReportsOnHandedOverOutputAndCloseEndsWithZero) {
     const std::filesystem::path program = besideThisProgram(L"orvel.exe");
     ASSERT_TRUE(std::filesystem::exists(program)) << program;
@@ -211,19 +237,11 @@ TEST(OrvelProgram, AutoConnectReportsOnHandedOverOutputAndCloseEndsWithZero) {
     CloseHandle(out.h);
     out.h = nullptr;
 
-    find_request main{pi.dwProcessId, L"Orvel 1.07", nullptr};
-    const bool appeared = pump_until(
-        [&] {
-            EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&main));
-            return main.found != nullptr;
-        },
-        20000);
-    if (!appeared)
-        TerminateProcess(pi.hProcess, 99);
-    ASSERT_TRUE(appeared) << "the main window appears";
+    const HWND programWindow = waitForMainWindow(pi);
+    ASSERT_NE(programWindow, nullptr) << "the main window appears";
 
     find_request button{pi.dwProcessId, L"Auto Connect", nullptr};
-    EnumChildWindows(main.found, findChild, reinterpret_cast<LPARAM>(&button));
+    EnumChildWindows(programWindow, findChild, reinterpret_cast<LPARAM>(&button));
     ASSERT_NE(button.found, nullptr);
     PostMessageW(button.found, WM_LBUTTONDOWN, MK_LBUTTON, app_test::at(10, 10));
     PostMessageW(button.found, WM_LBUTTONUP, 0, app_test::at(10, 10));
@@ -237,12 +255,7 @@ TEST(OrvelProgram, AutoConnectReportsOnHandedOverOutputAndCloseEndsWithZero) {
         20000))
         << contents(output);
 
-    PostMessageW(main.found, WM_CLOSE, 0, 0);
-    const bool ended =
-        pump_until([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
-    if (!ended)
-        TerminateProcess(pi.hProcess, 99);
-    ASSERT_TRUE(ended) << "closing the window ends the program";
+    ASSERT_TRUE(closeAndWait(pi, programWindow)) << "closing the window ends the program";
     DWORD status = 259;
     GetExitCodeProcess(pi.hProcess, &status);
     EXPECT_EQ(status, 0u);
@@ -278,30 +291,17 @@ TEST(OrvelProgram, TextsFollowTheUsersLanguage) {
     ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &si, &pi));
     handle_owner process{pi.hProcess}, thread{pi.hThread};
-    find_request main{pi.dwProcessId, L"Orvel 1.07", nullptr};
-    const bool appeared = pump_until(
-        [&] {
-            EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&main));
-            return main.found != nullptr;
-        },
-        20000);
-    if (!appeared)
-        TerminateProcess(pi.hProcess, 99);
-    ASSERT_TRUE(appeared) << "the main window appears";
+    const HWND programWindow = waitForMainWindow(pi);
+    ASSERT_NE(programWindow, nullptr) << "the main window appears";
 
     find_request tab{pi.dwProcessId, tabText, nullptr};
-    EnumChildWindows(main.found, findChild, reinterpret_cast<LPARAM>(&tab));
+    EnumChildWindows(programWindow, findChild, reinterpret_cast<LPARAM>(&tab));
     find_request heading{pi.dwProcessId, headingText, nullptr};
-    EnumChildWindows(main.found, findChild, reinterpret_cast<LPARAM>(&heading));
+    EnumChildWindows(programWindow, findChild, reinterpret_cast<LPARAM>(&heading));
     EXPECT_NE(tab.found, nullptr) << "the Devices tab button";
     EXPECT_NE(heading.found, nullptr) << "the Devices view's heading";
 
-    PostMessageW(main.found, WM_CLOSE, 0, 0);
-    const bool ended =
-        pump_until([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
-    if (!ended)
-        TerminateProcess(pi.hProcess, 99);
-    ASSERT_TRUE(ended) << "closing the window ends the program";
+    ASSERT_TRUE(closeAndWait(pi, programWindow)) << "closing the window ends the program";
 }
 
 } // namespace
