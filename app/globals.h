@@ -4,7 +4,7 @@
 //   1. the GDI+ session (kept for the life of the process)
 //   2. "msimg32.dll", whose AlphaBlend the painters use
 //   3. the link object SamsungComm (its construction starts the link worker)
-//   4. the base title "Orvel 1.07"
+//   4. the base title "Orvel <version>"
 //   5. the button font: "Tahoma", 15, weight 75, quality 100
 //   6-11. the tab-button images 116, 118, 119 (normal) and 125, 121, 122 (checked)
 //   12. the text font: "tahoma", 12, weight 50, quality 100 (nothing uses it)

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "orvel_version.h"
+
 namespace {
 
 struct gdiplus_session {
@@ -14,7 +16,7 @@ struct gdiplus_session {
 gdiplus_session graphics;
 vwin::vBlendLibrary msimg32;
 SamsungComm the_link;
-const str base_title(u"Orvel 1.07");
+const str base_title(u"Orvel " ORVEL_VERSION);
 vwin::vFont button_font(u"Tahoma", 15, 75, 0, 100);
 OrvelButtonImages button_images(GetModuleHandleW(nullptr));
 

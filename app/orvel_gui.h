@@ -10,6 +10,7 @@
 
 #include "app/orvel_gui_model.h"
 #include "core/str.h"
+#include "orvel_version.h"
 #include "toolkit/orvel_button.h"
 #include "toolkit/widget.h"
 
@@ -35,7 +36,7 @@ public:
     // Builds the window with its buttons and views, connects the link's signals, places the
     // window by the pointer (the screen pointer unless a position is given) and shows it. The
     // link must outlive the window.
-    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel 1.07"),
+    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel " ORVEL_VERSION),
                       std::optional<OrvelPoint> pointer = std::nullopt);
     // Stops the link's work (waiting jobs dropped, port closed) and disconnects from it before
     // the views go, so no signal reaches a view that is being destroyed.

@@ -5,6 +5,7 @@
 #include "core/lang.h"
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
+#include "orvel_version.h"
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
 
@@ -19,7 +20,8 @@ template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
 } // namespace
 
 const char16_t* const OrvelGUI::credit_line =
-    u"Orvel 1.07 - files, games and settings of your Wave";
+    u"Orvel " ORVEL_VERSION
+    " - files, games and settings of your Wave - free software, MIT licence";
 
 OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer)
     : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),

@@ -16,6 +16,22 @@ else()
     target_link_libraries(orvel_platform INTERFACE Threads::Threads)
 endif()
 
+# orvel_version.h, from project(VERSION) (see orvel_version.h.in): the version as written and the
+# four numbers of the Windows version record, each without leading zeros ("07" is 7).
+set(ORVEL_VERSION_NUMBERS)
+foreach(part IN ITEMS MAJOR MINOR PATCH TWEAK)
+    set(number "${PROJECT_VERSION_${part}}")
+    string(REGEX REPLACE "^0+([0-9])" "\\1" number "${number}")
+    if(number STREQUAL "")
+        set(number 0)
+    endif()
+    list(APPEND ORVEL_VERSION_NUMBERS "${number}")
+endforeach()
+list(JOIN ORVEL_VERSION_NUMBERS ", " ORVEL_VERSION_NUMBERS)
+configure_file("${CMAKE_CURRENT_LIST_DIR}/orvel_version.h.in"
+    "${PROJECT_BINARY_DIR}/generated/orvel_version.h" @ONLY)
+target_include_directories(orvel_platform INTERFACE "${PROJECT_BINARY_DIR}/generated")
+
 # Every Orvel library created so far (tests and benchmarks link all of them).
 set_property(GLOBAL PROPERTY ORVEL_LIBRARIES "")
 

@@ -464,9 +464,9 @@ _gui_find_window() {
 }
 
 # gui_wait_window [SECONDS] [TITLE_REGEX]: waits for the program's window (default: 30 s, the
-# title "Orvel 1.07"), then finds its client area (gui_locate).
+# base title "Orvel <version>", e.g. "Orvel 1.07"), then finds its client area (gui_locate).
 gui_wait_window() {
-    local seconds=${1:-30} title=${2:-'^Orvel 1\.07$'}
+    local seconds=${1:-30} title=${2:-'^Orvel [0-9]+\.[0-9]+$'}
     GUI_WINDOW=
     gui_wait_until "$seconds" _gui_find_window "$title" ||
         gui_fail "no window \"$title\" within $seconds s" || return 1

@@ -9,6 +9,7 @@
 #include "app/hw_view_model.h"
 #include "app/orvel_gui_model.h"
 #include "core/lang.h"
+#include "orvel_version.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct language_guard {
     ~language_guard() { set_user_language_for_tests(-1); }
 };
 
-const str base_title(u"Orvel 1.07");
+const str base_title(u"Orvel " ORVEL_VERSION);
 
 TEST(OrvelProgress, TitleFollowsTheState) {
     struct row {
@@ -32,12 +33,12 @@ TEST(OrvelProgress, TitleFollowsTheState) {
         const char16_t* title;
     };
     const row rows[] = {
-        {"idle", 0, 0, u"kopiere a.jpg", u"Orvel 1.07"},
+        {"idle", 0, 0, u"kopiere a.jpg", u"Orvel " ORVEL_VERSION},
         {"a third", 1, 3, u"kopiere a.jpg", u"Orvel 33%"},
         {"nothing done yet, padded", 0, 3, u"kopiere a.jpg", u"Orvel  0%"},
-        {"empty caption hides it", 1, 3, u"", u"Orvel 1.07"},
-        {"done", 3, 3, u"kopiere a.jpg", u"Orvel 1.07"},
-        {"value past max", 7, 3, u"kopiere a.jpg", u"Orvel 1.07"},
+        {"empty caption hides it", 1, 3, u"", u"Orvel " ORVEL_VERSION},
+        {"done", 3, 3, u"kopiere a.jpg", u"Orvel " ORVEL_VERSION},
+        {"value past max", 7, 3, u"kopiere a.jpg", u"Orvel " ORVEL_VERSION},
         {"64-bit product", 3000000000u, 4000000000u, u"x", u"Orvel 75%"},
         {"just above 2^32/100", 42949673u, 42949673u * 2u, u"x", u"Orvel 50%"},
         {"truncated", 999, 1000, u"x", u"Orvel 99%"},

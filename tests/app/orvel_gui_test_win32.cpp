@@ -16,6 +16,7 @@
 #include "core/vobject.h"
 #include "link/jobs.h"
 #include "link/samsung_comm.h"
+#include "orvel_version.h"
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
 #include "tests/app/window_probe_win32.h"
@@ -28,7 +29,7 @@ using namespace app_test;
 
 namespace {
 
-const str base_title(u"Orvel 1.07");
+const str base_title(u"Orvel " ORVEL_VERSION);
 
 class OrvelGUITest : public ::testing::Test {
 protected:
@@ -99,8 +100,8 @@ TEST_F(OrvelGUITest, TabsViewsPlacementAndLayout) {
 
     // The first timer tick shows the base title.
     EXPECT_TRUE(pump_until([&] { return !gui->shownTitle().empty(); }, 5000));
-    EXPECT_EQ(text(gui->shownTitle()), u"Orvel 1.07");
-    EXPECT_EQ(windowTitle(gui->window()), u"Orvel 1.07");
+    EXPECT_EQ(text(gui->shownTitle()), u"Orvel " ORVEL_VERSION);
+    EXPECT_EQ(windowTitle(gui->window()), u"Orvel " ORVEL_VERSION);
 }
 
 TEST_F(OrvelGUITest, PlacementFollowsThePointer) {
@@ -147,7 +148,7 @@ TEST_F(OrvelGUITest, ClickingATabShowsItsView) {
 TEST_F(OrvelGUITest, ProgressSignalsDriveTitleAndStrip) {
     build();
     EXPECT_EQ(text(gui->progress().text()), OrvelGUI::credit_line);
-    ASSERT_TRUE(titleBecomes(u"Orvel 1.07"));
+    ASSERT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
 
     // A job announced before any caption: the credit line shows, at 0 %.
     emit(sender(), u"setprogressmax", 1024u, 0u);
@@ -179,14 +180,14 @@ TEST_F(OrvelGUITest, ProgressSignalsDriveTitleAndStrip) {
     // An empty caption hides the progress even while work remains.
     emit(sender(), u"addprogress", 2u);
     emit(sender(), u"setprogressinfo", u"");
-    EXPECT_TRUE(titleBecomes(u"Orvel 1.07"));
+    EXPECT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
     ASSERT_TRUE(render(*gui, shot));
     EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
 
     // Past the end: the base title and a white strip.
     emit(sender(), u"setprogressinfo", u"kopiere beep.wav");
     emit(sender(), u"addprogress", 5u);
-    EXPECT_TRUE(titleBecomes(u"Orvel 1.07"));
+    EXPECT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
     ASSERT_TRUE(render(*gui, shot));
     EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
 

@@ -15,6 +15,7 @@
 
 #include "app/program.h"
 #include "core/lang.h"
+#include "orvel_version.h"
 #include "tests/app/window_probe_win32.h"
 #include "tests/support/gui_pump_win32.h"
 #include "toolkit/widget.h"
@@ -185,7 +186,7 @@ std::string contents(const std::filesystem::path& file) {
 // The visible main window of the started program, or null (the program is then ended) when it
 // does not appear within 20 s.
 HWND waitForMainWindow(const PROCESS_INFORMATION& pi) {
-    find_request main{pi.dwProcessId, L"Orvel 1.07", nullptr};
+    find_request main{pi.dwProcessId, L"Orvel " ORVEL_VERSION, nullptr};
     const bool appeared = pump_until(
         [&] {
             EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&main));

@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_begin devices
 e2e_start_orvel
 
-e2e_expect_eq "window title" "Orvel 1.07" "$(gui_window_title)"
+e2e_expect_eq "window title" "Orvel $ORVEL_VERSION" "$(gui_window_title)"
 # The port list (client (5, 50), 630 wide): one row of 25 pixels with the Bluetooth icon, drawn in
 # blue on white. Nothing is selected before the connection.
 listed() { [ "$(gui_colour_count 5 50 17 24 157DCC)" -gt 10 ]; }

@@ -2,7 +2,8 @@
 # Builds on scripts/gui-session.sh (all gui_* functions) and adds the test's frame: start-up of
 # orvel.exe against the simulated phone, checks that record failures, and the verdict.
 # CTest gives: ORVEL_EXE (orvel.exe), ORVEL_PHONESIM, ORVEL_LINETAP, ORVEL_E2E_WORK (the folder of
-# the runs: one subfolder per test, and the Wine prefix they share one at a time).
+# the runs: one subfolder per test, and the Wine prefix they share one at a time), ORVEL_VERSION
+# (the program's version, "1.07").
 
 # shellcheck source=../../scripts/gui-session.sh
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)/scripts/gui-session.sh"
@@ -27,7 +28,7 @@ e2e_begin() {
         fi
     done
     local var
-    for var in ORVEL_EXE ORVEL_PHONESIM ORVEL_LINETAP ORVEL_E2E_WORK; do
+    for var in ORVEL_EXE ORVEL_PHONESIM ORVEL_LINETAP ORVEL_E2E_WORK ORVEL_VERSION; do
         if [ -z "${!var:-}" ]; then
             echo "e2e $E2E_NAME: $var is not set (run through ctest)" >&2
             exit 1

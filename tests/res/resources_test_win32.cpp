@@ -1,7 +1,7 @@
 // The program's resources (res/orvel.rc, compiled into this test program as into orvel.exe):
 // bitmaps load through GDI+ with the sizes and depths the windows rely on, the tab caps carry the
-// key colour only around their corners, the icon holds both sizes, the version record says 1.07 and
-// the manifest brings version 6 of the common controls.
+// key colour only around their corners, the icon holds both sizes, the version record says the
+// version of orvel_version.h and the manifest brings version 6 of the common controls.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,8 @@
 #include <cwctype>
 #include <string>
 #include <vector>
+
+#include "orvel_version.h"
 
 namespace {
 
@@ -207,7 +209,7 @@ std::wstring version_text(const std::vector<BYTE>& block, const wchar_t* name) {
     return std::wstring(static_cast<const wchar_t*>(value));
 }
 
-TEST(Resources, VersionRecordSays107) {
+TEST(Resources, VersionRecordSaysTheVersion) {
     wchar_t self[MAX_PATH] = {};
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
     DWORD ignored = 0;
@@ -218,13 +220,17 @@ TEST(Resources, VersionRecordSays107) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00070000u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00070000u);
+    // "1.07" is the numbers 1, 7, 0, 0.
+    const std::string version = ORVEL_VERSION;
+    const DWORD major = std::stoul(version.substr(0, version.find('.')));
+    const DWORD minor = std::stoul(version.substr(version.find('.') + 1));
+    EXPECT_EQ(fixed->dwFileVersionMS, major << 16 | minor);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, major << 16 | minor);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
     EXPECT_EQ(version_text(block, L"ProductName"), L"Orvel");
-    EXPECT_EQ(version_text(block, L"ProductVersion"), L"1.07");
-    EXPECT_EQ(version_text(block, L"FileVersion"), L"1.07");
+    EXPECT_EQ(version_text(block, L"ProductVersion"), L"" ORVEL_VERSION);
+    EXPECT_EQ(version_text(block, L"FileVersion"), L"" ORVEL_VERSION);
     EXPECT_EQ(version_text(block, L"OriginalFilename"), L"orvel.exe");
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "orvel_version.h"
 #include "tools/orvelctl/commands.h"
 #include "tools/orvelctl/interrupt.h"
 #include "tools/orvelctl/platform.h"
@@ -11,6 +12,7 @@
 namespace {
 const char usage_text[] =
     "usage: orvelctl [--port PORT] COMMAND [ARGS]\n"
+    "       orvelctl --help | --version\n"
     "  ports                     the discovered ports, one line each: NAME<TAB>PORT\n"
     "  info                      the phone's identity, one line per question\n"
     "  ls PHONE_DIR              list a phone folder: d or -, TAB, size, TAB, name\n"
@@ -92,6 +94,10 @@ int main(int argc, char** argv) {
         const std::string& opt = args[i].text;
         if (opt == "--help") {
             std::fputs(usage_text, stdout);
+            return exit_ok;
+        }
+        if (opt == "--version") {
+            std::fputs("orvelctl " ORVEL_VERSION "\n", stdout);
             return exit_ok;
         }
         if (opt == "--port" && i + 1 < args.size()) {

@@ -22,6 +22,7 @@ bool parse_number(const std::string& text, unsigned max, unsigned& value) {
 const char* usage_text() {
     return "usage: orvel-phonesim --root DIR [--link PATH] [--com-dir DIR] [--baud N]\n"
            "                      [--fault WORD]... [--connect PORT]\n"
+           "       orvel-phonesim --version\n"
            "faults: noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N, "
            "hostile,\n        echo, late=N, babble=N, endless, bigchunk=N, linebreak\n";
 }

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "orvel_version.h"
 #include "tools/phonesim/cli_options.h"
 #include "tools/phonesim/device_link.h"
 #include "tools/phonesim/phonesim.h"
@@ -84,6 +85,10 @@ int fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     close_inherited_descriptors();
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("orvel-phonesim " ORVEL_VERSION);
+        return 0;
+    }
     const phonesim::CommandLine line = phonesim::parse_command_line(argc, argv);
     if (!line.error.empty()) {
         std::fprintf(stderr, "orvel-phonesim: %s\n%s", line.error.c_str(), phonesim::usage_text());
