@@ -68,19 +68,29 @@ bool ReadDirCommand::safeName(const str& name) {
 void ReadDirCommand::execute(SamsungComm& link) {
     failures_ = 0;
     skipped_ = 0;
+    folders_ = 0;
     stopped_ = false;
+    renamed_.clear();
+    names_ = pc_name_claims();
     failure_ = link_failure();
     copyTree(link, phone_, pc_, 0);
     ok_ = failures_ == 0 && skipped_ == 0;
 }
 
-bool ReadDirCommand::failed(SamsungComm& link) {
+void ReadDirCommand::noteFailure(const link_failure& why) {
     ++failures_;
-    failure_ = link.protocol().lastFailure();
+    // A later failure is often a consequence of the first (files of a folder that could not
+    // be made), so the first is the one to report; the reason that ended the walk replaces it.
+    if (!failure_ || why.linkLost() || why.error == link_error::too_many_folders)
+        failure_ = why;
     if (!failure_)
         failure_.error = link_error::no_port;
-    if (failure_.linkLost())
+    if (why.linkLost() || why.error == link_error::too_many_folders)
         stopped_ = true;
+}
+
+bool ReadDirCommand::failed(SamsungComm& link) {
+    noteFailure(link.protocol().lastFailure());
     return !stopped_;
 }
 
@@ -89,14 +99,20 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
     str pc(pcDir);
     normalise_dir(phone);
     normalise_dir(pc);
+    if (++folders_ > folder_limit_) {
+        str why(u"more than ");
+        why.append(str(std::to_string(folder_limit_).c_str()));
+        why.append(u" folders");
+        noteFailure(link_failure{link_error::too_many_folders, why});
+        return;
+    }
     if (!make_dir_chain(pc)) {
         // The copies below then fail one by one.
-        ++failures_;
-        failure_.error = link_error::pc_file;
-        failure_.detail.assign(u"cannot make PC folder ");
-        failure_.detail.append(pc);
-        failure_.detail.append(u": ");
-        failure_.detail.append(last_system_error_text());
+        link_failure why{link_error::pc_file, str(u"cannot make PC folder ")};
+        why.detail.append(pc);
+        why.detail.append(u": ");
+        why.detail.append(last_system_error_text());
+        noteFailure(why);
     }
 
     alist<SamsungDirEntry> list(SamsungComm::job_capacity, true);
@@ -119,20 +135,32 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
         str phoneChild(phone);
         phoneChild.append(entry);
         str pcChild(pc);
-        pcChild.append(entry);
         if (entry.isDirectory()) {
+            pcChild.append(entry);
             if (depth + 1 > max_depth)
                 ++skipped_;
             else
                 copyTree(link, phoneChild, pcChild, depth + 1);
-        } else if (!link.protocol().getFile(phoneChild, pcChild)) {
-            failed(link);
+            continue;
         }
+        const str name = names_.claim(pc, entry);
+        pcChild.append(name);
+        if (!link.protocol().getFile(phoneChild, pcChild, entry.size)) {
+            failed(link);
+            continue;
+        }
+        names_.written(pcChild);
+        if (!(name == entry))
+            renamed_.emplace_back(phoneChild, pcChild);
     }
 }
 
 void ReadFileCommand::execute(SamsungComm& link) {
-    const bool done = link.protocol().getFile(phone_, pc_);
+    const int cut = pc_.find_last_of(u"/\\");
+    const str folder(pc_.substr(0, cut + 1));
+    saved_as_ = folder;
+    saved_as_.append(pc_name_claims().claim(folder, str(pc_.substr(cut + 1))));
+    const bool done = link.protocol().getFile(phone_, saved_as_, size_);
     outcome(done, link.protocol().lastFailure());
 }
 

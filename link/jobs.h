@@ -6,10 +6,14 @@
 // the end of its own execute().
 
 #include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/str.h"
 #include "core/stream.h"
 #include "link/link_failure.h"
+#include "link/pc_names.h"
 
 class SamsungComm;
 
@@ -60,11 +64,16 @@ private:
 // (empty, ".", "..", holding "/", "\", ":" or a control character) are skipped, as is anything
 // deeper than max_depth levels below the start. A refused or failed file or listing does not
 // stop the walk; a phone that stopped answering (or a port that went away) does: nothing more
-// is asked then. ok: every listing and copy succeeded and nothing was skipped for its name or
-// depth; failure(): the reason of the last failed listing or copy.
+// is asked then. A tree of more than max_folders folders (a phone that lists folders without
+// end) ends the walk too (too_many_folders). Every file is fetched against its listed size. Two
+// phone names that would reach one PC file (case folded, a short alias) are both kept: the later
+// one goes to a free "name (2).ext" and is reported in renamed(). ok: every listing and copy
+// succeeded and nothing was skipped for its name or depth; failure(): the reason of the first
+// failed listing or copy, or of the one that ended the walk.
 class ReadDirCommand : public SamsungJob {
 public:
     static constexpr int max_depth = 64;
+    static constexpr unsigned max_folders = 10'000;
 
     ReadDirCommand(const str& phoneDir, const str& pcDir) : pc_(pcDir), phone_(phoneDir) {}
     void execute(SamsungComm& link) override;
@@ -77,31 +86,46 @@ public:
     unsigned failures() const { return failures_; }
     unsigned skipped() const { return skipped_; }
     bool stopped() const { return stopped_; }
+    // Files written under another name than the phone's: phone path and PC path.
+    const std::vector<std::pair<str, str>>& renamed() const { return renamed_; }
+    // Lowers the folder limit (tests).
+    void setFolderLimit(unsigned folders) { folder_limit_ = folders; }
 
 private:
     void copyTree(SamsungComm& link, const str& phone, const str& pc, int depth);
     // Counts a failure of the protocol; false when the walk must end.
     bool failed(SamsungComm& link);
+    // Counts a failure with its reason; the first reason is kept unless the walk ends.
+    void noteFailure(const link_failure& why);
 
     str pc_;
     str phone_;
     unsigned failures_ = 0;
     unsigned skipped_ = 0;
+    unsigned folders_ = 0;
+    unsigned folder_limit_ = max_folders;
     bool stopped_ = false;
+    std::vector<std::pair<str, str>> renamed_;
+    pc_name_claims names_; // the files this execute wrote
 };
 
-// getFile(phone path, PC path). The weight is the size as listed.
+// getFile(phone path, PC path). The weight is the size as listed; with a size given, a file of
+// another length fails. A PC name that is a short alias of another file gives way to a free
+// "name (2).ext" (savedAs() tells the name written).
 class ReadFileCommand : public SamsungJob {
 public:
-    ReadFileCommand(const str& phoneFile, const str& pcFile, std::uint32_t size)
+    ReadFileCommand(const str& phoneFile, const str& pcFile, std::optional<std::uint32_t> size)
         : pc_(pcFile), phone_(phoneFile), size_(size) {}
-    std::int32_t weight() override { return static_cast<std::int32_t>(size_); }
+    std::int32_t weight() override { return static_cast<std::int32_t>(size_.value_or(0)); }
     void execute(SamsungComm& link) override;
+
+    const str& savedAs() const { return saved_as_; }
 
 private:
     str pc_;
     str phone_;
-    std::uint32_t size_;
+    std::optional<std::uint32_t> size_;
+    str saved_as_;
 };
 
 // putFile(PC path, phone path). The weight is the PC file's size (low 32 bits) when it is an

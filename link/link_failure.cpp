@@ -40,6 +40,13 @@ str describe(const link_failure& failure, const str& what) {
         return str(u"the phone's file goes past 4 GiB");
     case link_error::too_many_entries:
         return str(u"the folder holds more entries than a listing takes");
+    case link_error::out_of_step:
+        return str(u"the phone sent a reply that answers no request");
+    case link_error::wrong_size:
+        return failure.detail.empty() ? str(u"the phone sent a different size than it listed")
+                                      : failure.detail;
+    case link_error::too_many_folders:
+        return joined(u"the phone's folder tree does not end", failure.detail);
     case link_error::bad_request:
         return joined(u"the phone path cannot be sent", failure.detail);
     case link_error::pc_file:

@@ -20,6 +20,9 @@ enum class link_error : std::uint8_t {
     refused,     // the phone answered with a refusal
     too_large,   // the phone's file goes past the protocol's 4 GiB
     too_many_entries, // a listing stopped at its limit of entries
+    out_of_step,      // bytes arrived that answer no request: an earlier reply was doubled or late
+    wrong_size,       // the phone sent fewer or more bytes than it listed; detail: the figures
+    too_many_folders, // a tree copy met more folders than a phone holds
     bad_request,      // the request cannot be framed (a phone path too long or not 8-bit)
     pc_file, // a PC file could not be read or written; detail: the name and the system's text
 };

@@ -49,6 +49,11 @@ void OrvelCom::markOutOfStep() {
     out_of_step_since_.store(now_ms());
 }
 
+void OrvelCom::noteOpened() {
+    out_of_step_since_.store(0);
+    open_count_.fetch_add(1);
+}
+
 void OrvelCom::noteInput() {
     last_input_.store(now_ms());
 }

@@ -94,6 +94,9 @@ public:
     // Notes that an exchange failed: an answer to it may still arrive.
     void markOutOfStep();
     bool outOfStep() const { return out_of_step_since_.load() != 0; }
+    // Counts the successful opens: a protocol tells by it whether bytes waiting may be left over
+    // from before this connection, which are dropped, or answer none of its own requests.
+    std::uint32_t openCount() const { return open_count_.load(); }
     // Before a request: drops stray input; when out of step, reads and discards until the line
     // has been quiet for quiet_ms (counted from the failure or the last byte, whichever came
     // later). False when no port is open, a read fails, or the line does not fall quiet within
@@ -111,12 +114,15 @@ private:
     void noteInput();
     // Reads and drops what the input queue holds now, in bounded rounds.
     bool dropWaiting();
+    // A new connection: in step, and counted (platform openPort, once the port is set up).
+    void noteOpened();
 
     mutable std::mutex failure_lock_;
     link_failure failure_; // guarded by failure_lock_
     // Steady-clock milliseconds (0 = never / in step), written by the worker, read anywhere.
     std::atomic<std::int64_t> out_of_step_since_{0};
     std::atomic<std::int64_t> last_input_{0};
+    std::atomic<std::uint32_t> open_count_{0};
 
     struct impl; // platform state: handle, its guard, overlapped record or cancel pipe
     std::unique_ptr<impl> impl_;

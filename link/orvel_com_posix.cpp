@@ -233,7 +233,7 @@ bool OrvelCom::configurePort(comm_handle handle, int multiplier) {
 bool OrvelCom::openPort(const str& name) {
     std::lock_guard<std::recursive_mutex> hold(impl_->state);
     closePort();
-    out_of_step_since_.store(0);
+    noteOpened();
     if (name.empty()) {
         setFailure(link_error::open_failed, str(u"no port named"));
         return false;

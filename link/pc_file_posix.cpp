@@ -1,6 +1,7 @@
 // The fetch file on POSIX: a descriptor on the temporary file, rename(2) to put it in place.
 
 #include "link/pc_file.h"
+#include "link/pc_names.h"
 
 #include <cerrno>
 #include <chrono>
@@ -177,5 +178,19 @@ bool pc_device_name(const str&) {
 
 // Names are stored exactly as given.
 bool pc_name_altered(const str&) {
+    return false;
+}
+
+bool pc_file_identity(const str& path, pc_file_id& id) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.to_utf8().c_str(), &st) != 0)
+        return false;
+    id.volume = static_cast<std::uint64_t>(st.st_dev);
+    id.index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+// A name here is the file's own name: there are no aliases.
+bool pc_name_is_alias(const str&) {
     return false;
 }

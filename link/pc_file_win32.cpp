@@ -1,6 +1,7 @@
 // The fetch file on Windows, and the names Windows takes for devices or stores differently.
 
 #include "link/pc_file.h"
+#include "link/pc_names.h"
 
 #include <windows.h>
 
@@ -198,4 +199,32 @@ bool pc_device_name(const str& name) {
 bool pc_name_altered(const str& name) {
     const char16_t last = name.empty() ? u'\0' : name[name.length() - 1];
     return last == u'.' || last == u' ';
+}
+
+bool pc_file_identity(const str& path, pc_file_id& id) {
+    if (path.empty())
+        return false;
+    HANDLE h = CreateFileW(wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(h, &info) != FALSE;
+    CloseHandle(h);
+    if (!known)
+        return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return true;
+}
+
+bool pc_name_is_alias(const str& path) {
+    WIN32_FIND_DATAW found{};
+    HANDLE h = FindFirstFileW(wide(path), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    // The folder lists the file under its long name; a short alias differs from it beyond case.
+    const str stored(reinterpret_cast<const char16_t*>(found.cFileName));
+    return !stored.equals(last_component(path).c_str(), false);
 }

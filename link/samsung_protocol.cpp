@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "link/pc_file.h"
 
@@ -62,6 +63,14 @@ bool fits_8bit(const str& path) {
         if (path[i] > 0xFF || path[i] == 0)
             return false;
     return true;
+}
+
+// A byte count with thousands grouped: "200,000".
+str grouped(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), 1, ',');
+    return str(digits.c_str());
 }
 
 // The name part of a phone path: the text after its last "/" or "\".
@@ -236,11 +245,37 @@ bool SamsungProtocol::receiveFrame() {
     return true;
 }
 
+bool SamsungProtocol::inputIsClean() {
+    // Our own acknowledgement may come back on an echoing line; anything else is a reply that
+    // answers no request.
+    std::uint8_t waiting[256];
+    std::uint32_t seen = 0;
+    for (int round = 0; round < 64; ++round) {
+        const std::uint32_t count = std::min<std::uint32_t>(port_->bytesWaiting(), sizeof waiting);
+        if (count == 0)
+            return true;
+        std::uint32_t got = 0;
+        if (!port_->readBytes(waiting, count, &got))
+            return failFromPort();
+        for (std::uint32_t i = 0; i < got; ++i, ++seen) {
+            if (waiting[i] != ack_frame[seen % sizeof ack_frame]) {
+                port_->markOutOfStep();
+                return fail(link_error::out_of_step);
+            }
+        }
+        if (got == 0)
+            return true;
+    }
+    return true;
+}
+
 bool SamsungProtocol::exchange(SamsungPacket& request) {
     if (!port_)
         return fail(link_error::no_port);
     if (request.frameLength() == 0)
         return fail(link_error::bad_request);
+    if (!port_->outOfStep() && replied_on_open_ == port_->openCount() && !inputIsClean())
+        return false;
     // A late reply to an earlier, failed request must not pass for this one's.
     if (!port_->settleInput())
         return failFromPort();
@@ -273,6 +308,7 @@ bool SamsungProtocol::exchange(SamsungPacket& request) {
             ack_seen = true;
             continue;
         }
+        replied_on_open_ = port_->openCount();
         return true;
     }
 }
@@ -344,7 +380,8 @@ bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint
 // Reads the chunks of an open phone file into sink until the phone reports the end, then closes
 // the handle. False when an exchange, a reply or the sink fails, or the file goes past the fetch
 // limit; the handle is closed then too where the port still works.
-bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool progress) {
+bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool progress,
+                                    std::optional<std::uint32_t> size) {
     SamsungPacket request;
     std::uint8_t want[4];
     put_u32le(want, chunk_size);
@@ -359,12 +396,24 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
             fail(link_error::bad_frame, str(u"a chunk reply without its words"));
             return abandon(cmd_close_file, handle);
         }
-        if (more == 0)
+        if (more == 0) {
+            if (size && received != *size) {
+                str why(u"the phone sent ");
+                why.append(grouped(received));
+                why.append(u" of ");
+                why.append(grouped(*size));
+                why.append(u" bytes");
+                fail(link_error::wrong_size, why);
+                return abandon(cmd_close_file, handle);
+            }
             return closeHandle(cmd_close_file, handle);
+        }
         if (progress)
             emit(port_, u"addprogress", chunk_size);
-        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count)) {
-            // A dropped or cut chunk would corrupt the file.
+        // The count must be exactly the data the frame carries: a dropped, cut or padded chunk
+        // would corrupt the file.
+        if (!reply_.u32At(at_count, count) || count > chunk_size || !reply_.holds(at_data, count) ||
+            reply_.payloadEnd() - at_data != count) {
             fail(link_error::bad_frame, str(u"a chunk count that does not fit"));
             return abandon(cmd_close_file, handle);
         }
@@ -378,6 +427,13 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
             return abandon(cmd_close_file, handle);
         }
         received += count;
+        if (size && received > *size) {
+            str why(u"the phone sent more than the ");
+            why.append(grouped(*size));
+            why.append(u" bytes it listed");
+            fail(link_error::wrong_size, why);
+            return abandon(cmd_close_file, handle);
+        }
         if (count != 0 &&
             (!sink.write(reply_.data() + at_data, count, &written) || written != count)) {
             // The PC side failed: tell the phone we are done with the file.
@@ -390,7 +446,19 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
 // ---------------------------------------------------------------------------------------------
 // File operations
 
-bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath) {
+bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath,
+                              std::optional<std::uint32_t> size) {
+    // A fetch that met a doubled or late reply may have taken a wrong chunk; it starts over
+    // from the first byte once, after the line has settled.
+    if (fetchFile(phonePath, pcPath, size))
+        return true;
+    if (failure_.error != link_error::out_of_step)
+        return false;
+    return fetchFile(phonePath, pcPath, size);
+}
+
+bool SamsungProtocol::fetchFile(const str& phonePath, const str& pcPath,
+                                std::optional<std::uint32_t> size) {
     if (!port_)
         return fail(link_error::no_port);
     // Checked and prepared before anything is asked of the phone.
@@ -404,7 +472,7 @@ bool SamsungProtocol::getFile(const str& phonePath, const str& pcPath) {
     if (!openFile(cmd_open_read, mode_read, phonePath, handle))
         return false; // out removes its temporary file
     progressText(phonePath);
-    if (!receiveChunks(out, handle, true)) {
+    if (!receiveChunks(out, handle, true, size)) {
         if (out.failure())
             failure_ = out.failure();
         return false;
@@ -514,7 +582,7 @@ bool SamsungProtocol::listDir(const str& phonePath, alist<SamsungDirEntry>* targ
 
     str base(phonePath);
     normalise_dir(base);
-    while (list.count() < max_entries) {
+    while (list.count() < entry_limit_) {
         std::uint32_t word = 0;
         if (!buildHandleRequest(request, cmd_read_entry, handle) || !transact(request))
             return abandon(cmd_close_dir, handle);

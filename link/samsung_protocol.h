@@ -13,12 +13,18 @@
 // An echoing line: a frame identical to the request just sent is its echo, not the reply, and is
 // skipped (once), as is one acknowledgement from the phone.
 //
+// Replies carry nothing that names the request they answer. A reply that arrives twice, or late,
+// is seen as bytes waiting before the next request: the replies taken since may have been the
+// wrong ones, so that request fails (out_of_step) and the line is settled first. A fetch of a
+// whole file starts over once after that; a listing fails.
+//
 // Progress, emitted from the port's vObject during getFile, putFile and putBuffer:
 //   "setprogressinfo" (const char16_t* text): "kopiere <name>" once the phone accepted the open
 //       request; an empty text when the transfer completed;
 //   "addprogress" (620): after each chunk sent, and after each data-carrying chunk received.
 
 #include <cstdint>
+#include <optional>
 
 #include "core/alist.h"
 #include "core/str.h"
@@ -64,8 +70,9 @@ public:
     static constexpr std::uint32_t mode_write = 5;
     // Data bytes per chunk, both ways; also the progress step.
     static constexpr std::uint32_t chunk_size = 620;
-    // listDir stops (false) once the list holds this many entries.
-    static constexpr unsigned max_entries = 1024;
+    // listDir stops (false) once the list holds this many entries: far more than a phone folder
+    // holds, and a bound on the memory a phone that never ends its listing can take.
+    static constexpr unsigned max_entries = 1'000'000;
     // The handle value a phone answers when it refuses to open.
     static constexpr std::uint32_t bad_handle = 0xFFFFFFFFu;
     // A reply must be complete within this time of its first byte, whatever trickles in.
@@ -103,8 +110,10 @@ public:
     // Copies a phone file into a PC file. The data goes to a temporary file beside the target,
     // which replaces the target only when the transfer completed (see pc_fetch_file: a target
     // that is no regular file is refused before anything is sent). A file that goes past the
-    // fetch limit fails (too_large).
-    bool getFile(const str& phonePath, const str& pcPath);
+    // fetch limit fails (too_large). With the size known (from a listing), fewer or more bytes
+    // than that fail (wrong_size). A fetch that found the line out of step starts over once.
+    bool getFile(const str& phonePath, const str& pcPath,
+                 std::optional<std::uint32_t> size = std::nullopt);
     // Copies an existing PC file to the phone; a missing PC file fails without sending anything.
     bool putFile(const str& pcPath, const str& phonePath);
     // Reads a phone file into the stream (emptied first; empty again on failure).
@@ -115,6 +124,7 @@ public:
     bool makeDir(const str& phonePath);
     // Lists a phone directory into target, or into the protocol's own entry list when target is
     // null. The list is emptied first. Stops with false at max_entries, keeping those entries.
+    // The entry limit can be lowered for tests with setEntryLimit.
     bool listDir(const str& phonePath, alist<SamsungDirEntry>* target = nullptr);
 
     // The protocol's own entry list, as filled by the last listDir without a target.
@@ -129,6 +139,7 @@ public:
     const link_failure& lastFailure() const { return failure_; }
     // The most bytes getFile and getBuffer take (max_file_bytes); lowered by tests.
     void setFetchLimit(std::uint64_t bytes) { fetch_limit_ = bytes; }
+    void setEntryLimit(unsigned entries) { entry_limit_ = entries; }
 
 private:
     // Open request for a file (code 0 or 4) whose reply handle is taken; false on failure or a
@@ -147,7 +158,13 @@ private:
     bool readExact(std::uint8_t* into, std::uint32_t count, std::int64_t deadline);
     // Sends chunks of the stream from its current position to its size.
     bool sendChunks(iostore& source, std::uint64_t total, std::uint32_t handle);
-    bool receiveChunks(iobase& sink, std::uint32_t handle, bool progress);
+    bool receiveChunks(iobase& sink, std::uint32_t handle, bool progress,
+                       std::optional<std::uint32_t> size = std::nullopt);
+    // One attempt of getFile.
+    bool fetchFile(const str& phonePath, const str& pcPath, std::optional<std::uint32_t> size);
+    // Before a request on a line in step: false (out_of_step) when bytes other than
+    // acknowledgements are waiting, which answer no request of ours.
+    bool inputIsClean();
     void progressText(const str& phonePath);
     // Records a failure; false.
     bool fail(link_error error, const str& detail = str());
@@ -159,4 +176,8 @@ private:
     alist<SamsungDirEntry> entries_;
     link_failure failure_;
     std::uint64_t fetch_limit_ = max_file_bytes;
+    unsigned entry_limit_ = max_entries;
+    // The port's open count when a reply last arrived: bytes waiting on a newer connection are
+    // left over from before it, not replies to this protocol's requests.
+    std::uint32_t replied_on_open_ = 0;
 };

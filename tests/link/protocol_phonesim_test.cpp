@@ -181,8 +181,11 @@ TEST_F(PhoneSim, FoldersBuffersAndDeletes) {
     EXPECT_EQ(pc.names(), std::vector<std::string>{"keep.txt"});
 }
 
-TEST_F(PhoneSim, LongFolderStopsAtTheEntryLimit) {
+TEST_F(PhoneSim, ALongFolderIsListedWholeUpToTheEntryLimit) {
     ASSERT_TRUE(connect({"bigdir=1500"}));
+    ASSERT_TRUE(proto.listDir(str(u"/big")));
+    EXPECT_EQ(proto.entryCount(), 1502u) << "1,500 files, \".\" and \"..\"";
+    proto.setEntryLimit(1024);
     EXPECT_FALSE(proto.listDir(str(u"/big")));
     EXPECT_EQ(proto.entryCount(), 1024u);
     // The folder was closed: the line is usable.

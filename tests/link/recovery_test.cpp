@@ -5,6 +5,8 @@
 
 #include <future>
 #include <gtest/gtest.h>
+#include <optional>
+#include <set>
 
 #include "link/jobs.h"
 #include "tests/link/phone_fixture.h"
@@ -34,11 +36,23 @@ struct tree_copy : ReadDirCommand {
         failures_seen = failures();
         stopped_seen = stopped();
         reason = failure();
+        renamed_seen = renamed().size();
     }
     unsigned failures_seen = 0;
     bool stopped_seen = false;
     link_failure reason;
+    std::size_t renamed_seen = 0;
 };
+
+// Runs the tree copy on the link's worker and waits for it.
+bool run_on_worker(SamsungComm& link, tree_copy& job) {
+    thread_event ran(true);
+    link.addJob(new probe_job([&](SamsungComm& l) {
+        job.execute(l);
+        ran.set();
+    }));
+    return ran.wait(120000);
+}
 
 } // namespace
 
@@ -198,4 +212,91 @@ TEST_F(PhoneTest, ATreeCopyEndsWhenThePhoneStopsAnswering) {
     EXPECT_EQ(job.failures_seen, 1u) << "nothing is asked after the phone fell silent";
     EXPECT_EQ(job.reason.error, link_error::no_answer);
     EXPECT_EQ(tree_of(pc_root.file("/dest")), std::vector<std::string>{"a.bin"});
+}
+
+TEST_F(PhoneTest, RepliesThatDoNotAddUpNeverReachAFile) {
+    const std::string data = pattern(20 * 620 + 100, 3);
+    write_bytes(phone_root.file("/a.bin"), data);
+    for (int i = 0; i < 8; ++i)
+        write_bytes(phone_root.file("/L/f" + std::to_string(i)), "x");
+    enum class op { fetch_sized, fetch_unsized, list };
+    struct fault_case {
+        const char* fault;
+        op what;
+        link_error expected; // none: the operation succeeds with the exact data
+        const char* detail;
+    };
+    const fault_case cases[] = {
+        // A doubled reply: the fetch starts over and gets every byte right; a listing fails.
+        {"duplicate=5", op::fetch_sized, link_error::none, ""},
+        {"duplicate=5", op::list, link_error::out_of_step, ""},
+        // The phone ends the file early, or sends a count its frame does not carry.
+        {"short=10", op::fetch_sized, link_error::wrong_size,
+         "the phone sent 5,580 of 12,500 bytes"},
+        {"miscount=3", op::fetch_unsized, link_error::bad_frame, ""},
+    };
+    for (const fault_case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        sim_process sim;
+        ASSERT_TRUE(sim.start(phone_root.simulator_path(), {c.fault}));
+        SamsungComm port;
+        ASSERT_TRUE(port.openPort(str::from_utf8(sim.port().c_str())));
+        SamsungProtocol& protocol = port.protocol();
+        bool ok = false;
+        if (c.what == op::list) {
+            ok = protocol.listDir(str(u"/L"));
+        } else {
+            write_bytes(pc_root.file("/a.bin"), "old");
+            std::optional<std::uint32_t> size;
+            if (c.what == op::fetch_sized)
+                size = static_cast<std::uint32_t>(data.size());
+            ok = protocol.getFile(str(u"/a.bin"), pc_str(pc_root.file("/a.bin")), size);
+            EXPECT_EQ(read_bytes(pc_root.file("/a.bin")), ok ? data : "old");
+            EXPECT_EQ(tree_of(pc_root.path()), std::vector<std::string>{"a.bin"});
+        }
+        EXPECT_EQ(ok, c.expected == link_error::none);
+        if (!ok) {
+            EXPECT_EQ(protocol.lastFailure().error, c.expected);
+            EXPECT_EQ(describe(protocol.lastFailure(), str()).to_utf8().find(c.detail), 0u);
+        }
+        // Afterwards the line is in step: the folder lists whole.
+        ASSERT_TRUE(protocol.listDir(str(u"/L")));
+        EXPECT_EQ(protocol.entryCount(), 10u);
+    }
+}
+
+TEST_F(PhoneTest, TreeCopiesKeepEveryFileReportTheFirstErrorAndEnd) {
+    // Two names that a PC folding case stores as one file: both contents arrive.
+    write_bytes(phone_root.file("/C/Photo.jpg"), "first");
+    write_bytes(phone_root.file("/C/PHOTO.JPG"), "second");
+    // A folder that cannot be made on the PC (a file holds its name), then files inside it.
+    write_bytes(phone_root.file("/C/Sub/x.bin"), "x");
+    write_bytes(pc_root.file("/dest/Sub"), "a file");
+    connectPhone();
+    tree_copy copy(str(u"/C"), pc_str(pc_root.file("/dest")));
+    ASSERT_TRUE(run_on_worker(link, copy));
+    std::multiset<std::string> contents;
+    for (const std::string& name : tree_of(pc_root.file("/dest")))
+        contents.insert(read_bytes(pc_root.file("/dest/" + name)));
+    EXPECT_EQ(contents, (std::multiset<std::string>{"a file", "first", "second"}));
+    EXPECT_EQ(copy.renamed_seen, fs::exists(pc_root.file("/dest/PHOTO (2).JPG")) ? 1u : 0u);
+    EXPECT_EQ(copy.reason.error, link_error::pc_file);
+    EXPECT_EQ(copy.reason.detail.to_utf8().find("cannot make PC folder"), 0u)
+        << copy.reason.detail.to_utf8();
+
+    // A phone whose every folder lists two more: the copy ends at the folder limit, inside its
+    // target.
+    link.closePort();
+    sim_process endless;
+    ASSERT_TRUE(endless.start(phone_root.simulator_path(), {"fractal"}));
+    ASSERT_TRUE(link.openPort(str::from_utf8(endless.port().c_str())));
+    tree_copy tree(str(u"/C/Sub"), pc_str(pc_root.file("/tree")));
+    tree.setFolderLimit(40);
+    ASSERT_TRUE(run_on_worker(link, tree));
+    EXPECT_TRUE(tree.stopped_seen);
+    EXPECT_EQ(tree.reason.error, link_error::too_many_folders);
+    std::size_t folders = 0;
+    for (const auto& item : fs::recursive_directory_iterator(pc_root.path()))
+        folders += item.is_directory() ? 1 : 0;
+    EXPECT_LE(folders, 40u + 3u) << "dest, dest/C's files' folder and tree besides the limit";
 }

@@ -138,7 +138,7 @@ int cmd_ls(ctl_session& s, const str& dir) {
         return exit_ok;
     std::fflush(stdout);
     if (listing.failure.error == link_error::too_many_entries)
-        return fail("the listing of " + shown(dir) + " stops at " +
+        return fail("the listing of " + shown(dir) + " goes past " +
                     std::to_string(SamsungProtocol::max_entries) + " entries");
     return fail(
         ctl_session::failureText(listing.failure, "list " + shown(dir), "list " + shown(dir)));

@@ -4,8 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "core/stream.h"
 #include "core/vobject.h"
@@ -69,17 +72,15 @@ int cmd_get(ctl_session& s, const str& phoneFile, const str& pcFile) {
     const std::string problem = target_problem(pcFile);
     if (!problem.empty())
         return fail(problem);
-    const bool show = stderr_is_terminal();
-    std::uint32_t size = 0;
-    if (show) {
-        // The listed size makes the percentage; without it only bytes are shown.
-        const phone_listing parent = list_phone_dir(s, phone_parent(phoneFile));
-        if (const phone_entry* e = parent.find(phone_name(phoneFile)))
-            size = e->size;
-    }
+    // The listed size makes the percentage, and a file that ends early or runs on is a failure,
+    // not a short copy. A folder that cannot be listed leaves the size unknown.
+    std::optional<std::uint32_t> size;
+    const phone_listing parent = list_phone_dir(s, phone_parent(phoneFile));
+    if (const phone_entry* e = parent.find(phone_name(phoneFile)); e && !e->isDirectory())
+        size = e->size;
     bool ok;
     {
-        progress_line progress(s.link(), show, size);
+        progress_line progress(s.link(), stderr_is_terminal(), size.value_or(0));
         ok = s.run<ReadFileCommand>(phoneFile, pcFile, size);
     }
     if (ok)
@@ -129,17 +130,24 @@ int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
     job_result result;
     unsigned failures = 0, skipped = 0;
     bool stopped = false;
+    std::vector<std::pair<str, str>> renamed;
     auto* job = new tracked<ReadDirCommand>(result, phoneDir, pcDir);
     job->after = [&](ReadDirCommand& done) {
         failures = done.failures();
         skipped = done.skipped();
         stopped = done.stopped();
+        renamed = done.renamed();
     };
     bool ok;
     {
         progress_line progress(s.link(), stderr_is_terminal());
         ok = s.run(job, result);
     }
+    // Two phone names that this PC stores as one file are both kept, the later one renamed.
+    for (const auto& [phone, pc] : renamed)
+        std::fprintf(stderr,
+                     "orvelctl: %s saved as %s: this PC stores its name as another file's\n",
+                     shown(phone).c_str(), shown_pc(pc).c_str());
     if (ok)
         return exit_ok;
     const std::string copy = "copy " + shown(phoneDir);

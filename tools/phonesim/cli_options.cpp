@@ -24,7 +24,9 @@ const char* usage_text() {
            "                      [--fault WORD]... [--connect PORT]\n"
            "       orvel-phonesim --version\n"
            "faults: noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N, "
-           "hostile,\n        echo, late=N, babble=N, endless, bigchunk=N, linebreak\n";
+           "hostile,\n        echo, late=N, babble=N, endless, bigchunk=N, linebreak, "
+           "duplicate=N,\n"
+           "        miscount=N, short=N, fractal\n";
 }
 
 CommandLine parse_command_line(int argc, const char* const* argv) {

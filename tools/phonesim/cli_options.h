@@ -4,8 +4,7 @@
 //   --link PATH       symbolic link to the terminal, replaced if it exists
 //   --com-dir DIR     claim a free comN link in a Wine prefix's dosdevices folder
 //   --baud N          pace the output at N baud (10 bits per byte)
-//   --fault WORD      noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N,
-//   hostile
+//   --fault WORD      one of the Faults of phonesim.h (see usage_text)
 //   --connect PORT    connect to 127.0.0.1:PORT, report there (not on standard output), and end
 //                     when that connection closes
 

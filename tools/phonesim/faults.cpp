@@ -33,6 +33,8 @@ bool parse_fault(const std::string& word, Faults& faults) {
             faults.endless = true;
         else if (name == "linebreak")
             faults.linebreak = true;
+        else if (name == "fractal")
+            faults.fractal = true;
         else
             return false;
         return true;
@@ -58,6 +60,12 @@ bool parse_fault(const std::string& word, Faults& faults) {
         faults.babble = value;
     else if (name == "bigchunk")
         faults.bigchunk = value;
+    else if (name == "duplicate")
+        faults.duplicate = value;
+    else if (name == "miscount")
+        faults.miscount = value;
+    else if (name == "short")
+        faults.cutshort = value;
     else
         return false;
     return true;

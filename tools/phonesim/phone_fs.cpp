@@ -360,11 +360,21 @@ bool PhoneFs::make_dir(const std::string& path) {
 
 std::uint32_t PhoneFs::open_dir(const std::string& path) {
     const Target target = resolve(path);
-    if (!target.valid || (target.kind != Kind::dir && target.kind != Kind::big_dir))
-        return refused;
+    const std::vector<std::string> parts = split_path(path);
+    const bool made_up = fractal_ && !parts.empty() &&
+                         (parts.back() == fractal_name_a || parts.back() == fractal_name_b);
     Handle handle;
     handle.is_dir = true;
-    handle.entries = list(target);
+    if (target.valid && (target.kind == Kind::dir || target.kind == Kind::big_dir))
+        handle.entries = list(target);
+    else if (made_up)
+        handle.entries = {dir_entry("."), dir_entry("..")};
+    else
+        return refused;
+    if (fractal_) {
+        handle.entries.push_back(dir_entry(fractal_name_a));
+        handle.entries.push_back(dir_entry(fractal_name_b));
+    }
     return add_handle(std::move(handle));
 }
 

@@ -48,12 +48,15 @@ public:
     bool next_entry(std::uint32_t handle, DirEntry& entry, std::uint32_t& number);
     bool close_dir(std::uint32_t handle);
     // `linebreak` adds an entry whose name holds a line break; `endless` makes every file read go
-    // on past the file's end with generated data.
-    void set_extras(unsigned bigdir, bool hostile, bool linebreak = false, bool endless = false) {
+    // on past the file's end with generated data; `fractal` makes every folder list two more
+    // folders (fractal_name_a/_b), which list two more in turn, without end.
+    void set_extras(unsigned bigdir, bool hostile, bool linebreak = false, bool endless = false,
+                    bool fractal = false) {
         bigdir_ = bigdir;
         hostile_ = hostile;
         linebreak_ = linebreak;
         endless_ = endless;
+        fractal_ = fractal;
     }
     std::uint32_t open_handles() const { return static_cast<std::uint32_t>(handles_.size()); }
 
@@ -87,9 +90,14 @@ private:
     bool hostile_;
     bool linebreak_ = false;
     bool endless_ = false;
+    bool fractal_ = false;
     std::map<std::uint32_t, Handle> handles_;
     std::uint32_t next_handle_ = 1;
 };
+
+// The folders that the `fractal` fault adds to every listing.
+inline constexpr char fractal_name_a[] = "deeper-a";
+inline constexpr char fractal_name_b[] = "deeper-b";
 
 // The generated content of file `index` (1-based) of "/big".
 std::string big_file_name(unsigned index);

@@ -27,6 +27,10 @@ struct Faults {
     bool endless = false;   // reading a file never reaches its end: generated data follows it
     unsigned bigchunk = 0;  // the n-th read-chunk reply carries more bytes than were asked for
     bool linebreak = false; // every listing also holds a file whose name holds a line break
+    unsigned duplicate = 0; // the n-th reply frame is sent again, right before the next reply
+    unsigned miscount = 0;  // the n-th read-chunk reply's count is 20 below the bytes it carries
+    unsigned cutshort = 0;  // the n-th read-chunk reply says "no more data" though the file goes on
+    bool fractal = false;   // every folder lists two more folders, without end
 };
 
 // How late a `late` reply comes: longer than a receive waits for a silent phone.

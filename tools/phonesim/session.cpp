@@ -95,14 +95,25 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
         std::lock_guard<std::mutex> lock(shared_.mutex);
         faults = shared_.faults;
     }
-    fs_.set_extras(faults.bigdir, faults.hostile, faults.linebreak, faults.endless);
-    if (code == code_read_chunk && ++chunk_replies_ == faults.bigchunk && request.size() >= 12) {
+    fs_.set_extras(faults.bigdir, faults.hostile, faults.linebreak, faults.endless, faults.fractal);
+    const std::uint64_t chunk = code == code_read_chunk ? ++chunk_replies_ : 0;
+    if (chunk != 0 && chunk == faults.bigchunk && request.size() >= 12) {
         // Hands out more than asked for, as a faulty phone might.
         std::vector<std::uint8_t> more(request);
         put_u32(more, 8, get_u32(request.data() + 8) + 80);
         request.swap(more);
     }
-    std::vector<std::uint8_t> frame = build_frame(files_.answer(request));
+    std::vector<std::uint8_t> payload = files_.answer(request);
+    if (chunk != 0 && chunk == faults.miscount && payload.size() >= 12 &&
+        get_u32(&payload[8]) >= 20)
+        put_u32(payload, 8, get_u32(&payload[8]) - 20); // the data stays: count and frame differ
+    if (chunk != 0 && chunk == faults.cutshort && payload.size() >= 12) {
+        payload.resize(12); // "no more data", though the file goes on
+        put_u16(payload, 2, 8);
+        put_u32(payload, 4, 0);
+        put_u32(payload, 8, 0);
+    }
+    std::vector<std::uint8_t> frame = build_frame(payload);
     std::uint64_t number = 0;
     {
         std::lock_guard<std::mutex> lock(shared_.mutex);
@@ -125,6 +136,12 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
         const std::vector<std::uint8_t> ack = ack_frame();
         out.insert(out.end(), ack.begin(), ack.end());
     }
+    // The doubled reply comes when the next request is being answered: it is the first to
+    // arrive and reads as that request's reply.
+    out.insert(out.end(), repeat_.begin(), repeat_.end());
+    repeat_.clear();
+    if (number == faults.duplicate)
+        repeat_ = frame;
     out.insert(out.end(), frame.begin(), frame.end());
 }
 

@@ -52,7 +52,8 @@ private:
     bool in_frame_ = false;
     bool babbling_ = false;
     unsigned delay_ms_ = 0;
-    std::uint64_t chunk_replies_ = 0; // read-chunk requests answered
+    std::uint64_t chunk_replies_ = 0;  // read-chunk requests answered
+    std::vector<std::uint8_t> repeat_; // a reply to send again before the next one (`duplicate`)
     std::string line_;
 };
 
