@@ -2,12 +2,34 @@
 
 #include "link/pc_file.h"
 
+#include <filesystem>
+#include <system_error>
+
+namespace {
+constexpr char16_t temp_prefix[] = u".orvel-part-";
+constexpr int temp_prefix_length = 12;
+constexpr int temp_suffix_length = 6;
+
+// Whether a file name is one of our temporary names.
+bool is_temp_name(const std::u16string& name) {
+    if (name.size() != temp_prefix_length + temp_suffix_length ||
+        name.compare(0, temp_prefix_length, temp_prefix) != 0)
+        return false;
+    for (std::size_t i = temp_prefix_length; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 str pc_fetch_file::tempNameIn(const str& folder, std::uint32_t seed) {
     static const char16_t letters[] = u"abcdefghijklmnopqrstuvwxyz0123456789";
     str name(folder);
-    name.append(u".orvel-part-");
+    name.append(temp_prefix);
     std::uint32_t x = seed * 2654435761u + 0x9E3779B9u;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < temp_suffix_length; ++i) {
         x ^= x << 13;
         x ^= x >> 17;
         x ^= x << 5;
@@ -35,4 +57,20 @@ bool pc_fetch_file::fail(const char16_t* doing, const str& name, const str& why)
     failure_.error = link_error::pc_file;
     failure_.detail = text;
     return false;
+}
+
+void pc_fetch_file::removeStaleParts(const str& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir =
+        folder.empty() ? fs::path(u".") : fs::path(std::u16string(folder.c_str(), folder.length()));
+    fs::directory_iterator it(dir, ec), end;
+    // A bounded look: a folder is not searched without end for leftovers.
+    for (int seen = 0; !ec && it != end && seen < 100000; it.increment(ec), ++seen) {
+        const std::u16string name = it->path().filename().u16string();
+        if (!is_temp_name(name) || !it->is_regular_file(ec))
+            continue;
+        const std::u16string full = it->path().u16string();
+        removeIfUnused(str(full.c_str()));
+    }
 }

@@ -9,6 +9,11 @@
 // keeping the old file's permission bits (POSIX; the owner too where allowed) or attributes
 // (Windows, read-only included: the flag is cleared for the replace and set again on the new
 // file); discard() and the destructor remove it.
+//
+// While it is written the temporary file is held so that no other copy takes it for a leftover
+// (a lock on POSIX, an unshared handle on Windows). A copy that was killed leaves its temporary
+// file behind; begin() removes such leftovers of ours from the target's folder: only names of
+// our pattern that nobody holds.
 
 #include <cstdint>
 #include <memory>
@@ -45,8 +50,12 @@ public:
     // The temporary name for an attempt: ".orvel-part-" and six characters, in `folder` (a
     // folder name ending in a separator, or empty for the working folder).
     static str tempNameIn(const str& folder, std::uint32_t seed);
+    // Removes the temporary files of our pattern in `folder` that no running copy holds.
+    static void removeStaleParts(const str& folder);
 
 private:
+    // Removes one leftover temporary file unless a running copy holds it.
+    static void removeIfUnused(const str& path);
     bool fail(const char16_t* doing, const str& name, const str& why);
 
     struct impl; // platform handle and what is kept of the old file

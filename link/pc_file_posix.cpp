@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +83,7 @@ bool pc_fetch_file::begin(const str& target) {
     const std::size_t cut = resolved.rfind('/');
     const str folder =
         cut == std::string::npos ? str() : str::from_utf8(resolved.substr(0, cut + 1).c_str());
+    removeStaleParts(folder);
     const auto seed =
         static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
                                    (static_cast<std::uint32_t>(::getpid()) << 16));
@@ -92,6 +95,8 @@ bool pc_fetch_file::begin(const str& target) {
                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         while (fd < 0 && errno == EINTR);
         if (fd >= 0) {
+            // Held while it is written: another copy's clean-up leaves it alone.
+            ::flock(fd, LOCK_EX | LOCK_NB);
             impl_->fd = fd;
             temp_ = name;
             return true;
@@ -169,6 +174,20 @@ void pc_fetch_file::discard() {
         ::unlink(temp_.to_utf8().c_str());
         temp_.clear();
     }
+}
+
+void pc_fetch_file::removeIfUnused(const str& path) {
+    // Younger than this, a file may be one that a running copy made and has not locked yet.
+    constexpr time_t settle_seconds = 10;
+    const std::string name = path.to_utf8();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_mtime + settle_seconds < ::time(nullptr) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(name.c_str());
+    ::close(fd);
 }
 
 // Every name is a file name here; device files live in their own folders.

@@ -79,6 +79,7 @@ bool pc_fetch_file::begin(const str& target) {
 
     const int cut = target.find_last_of(u"/\\:");
     const str folder(target.substr(0, cut + 1));
+    removeStaleParts(folder);
     const auto seed = static_cast<std::uint32_t>(GetTickCount() ^ (GetCurrentProcessId() << 16));
     for (std::uint32_t attempt = 0; attempt < 100; ++attempt) {
         const str name = tempNameIn(folder, seed + attempt);
@@ -164,6 +165,11 @@ void pc_fetch_file::discard() {
         DeleteFileW(wide(temp_));
         temp_.clear();
     }
+}
+
+void pc_fetch_file::removeIfUnused(const str& path) {
+    // A running copy holds its temporary file without sharing: the delete fails then.
+    DeleteFileW(wide(path));
 }
 
 bool pc_device_name(const str& name) {

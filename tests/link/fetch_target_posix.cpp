@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 #include "tests/link/phone_fixture.h"
@@ -108,4 +111,25 @@ TEST(FetchHandles, AFailedTransferClosesThePhonesHandle) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(phone.counters().open_handles, 0u);
     EXPECT_EQ(phone.counters().codes.back(), SamsungProtocol::cmd_close_file);
+}
+
+TEST_F(PhoneTest, AFetchRemovesOnlyTheLeftoversNobodyHolds) {
+    write_bytes(phone_root.file("/a.bin"), "new");
+    connectPhone();
+    const fs::path dir = pc_root.path();
+    // Left by killed copies an hour ago; one of them still held by a running copy.
+    const char* const names[] = {".orvel-part-abc123", ".orvel-part-held00", ".orvel-part-toolong1",
+                                 "orvel-part-abc123"};
+    for (const char* name : names) {
+        write_bytes(dir / name, "partial");
+        const struct timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), old, 0), 0);
+    }
+    const int held = ::open((dir / ".orvel-part-held00").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(link.protocol().getFile(str(u"/a.bin"), pc_str(dir / "a.bin")));
+    ::close(held);
+    EXPECT_EQ(tree_of(dir), (std::vector<std::string>{".orvel-part-held00", ".orvel-part-toolong1",
+                                                      "a.bin", "orvel-part-abc123"}));
 }
