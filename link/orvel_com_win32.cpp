@@ -45,6 +45,28 @@ private:
     HANDLE h_;
 };
 
+// Claims a port for this program by a mutex named after it: Wine does not enforce a comm
+// handle's share mode, so two programs could otherwise both open one port. Null (port busy)
+// when another holder has the claim, in this process or any other.
+HANDLE claim_port(const str& name) {
+    str key(u"Global\\orvel-port-");
+    str device = OrvelCom::deviceName(name);
+    for (int i = 0; i < device.length(); ++i) {
+        char16_t c = device[i];
+        if (i < 4 && (c == u'\\' || c == u'.'))
+            continue; // the "\\.\" in front
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - 0x20);
+        key.append(c == u'\\' ? u'/' : c);
+    }
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(key.c_str()));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
 HANDLE open_comm(const str& name) {
     str device = OrvelCom::deviceName(name);
     return CreateFileW(reinterpret_cast<const wchar_t*>(device.c_str()),
@@ -97,6 +119,7 @@ struct OrvelCom::impl {
 
     port_guard guard;
     std::recursive_mutex state; // serialises openPort and closePort
+    HANDLE claim = nullptr;     // the port's named claim while it is open; guarded by state
     std::mutex io;              // one overlapped call at a time on the record below
     OVERLAPPED ov;              // serves every read and write of the open port
     std::atomic<bool> closing{false};
@@ -188,6 +211,11 @@ bool OrvelCom::openPort(const str& name) {
         setFailure(link_error::open_failed, str(u"no port named"));
         return false;
     }
+    handle_holder claim(claim_port(name));
+    if (!claim.get()) {
+        setFailure(link_error::port_busy);
+        return false;
+    }
     handle_holder h(open_comm(name));
     if (!h.get()) {
         // A port that another program has open is refused with one of these.
@@ -210,6 +238,7 @@ bool OrvelCom::openPort(const str& name) {
     configurePort(as_number(h.get()), 1); // the port counts as open even when a setting is refused
     impl_->closing.store(false);
     impl_->guard.attach(as_number(h.release()));
+    impl_->claim = claim.release();
     emit(this, u"connected", static_cast<vObject*>(this));
     return true;
 }
@@ -230,6 +259,10 @@ void OrvelCom::closePort() {
     CancelIo(h);
     PurgeComm(h, purge_all);
     CloseHandle(h);
+    if (impl_->claim) {
+        CloseHandle(impl_->claim);
+        impl_->claim = nullptr;
+    }
 }
 
 bool OrvelCom::readBytes(void* buffer, std::uint32_t count, std::uint32_t* transferred) {
@@ -296,6 +329,10 @@ bool OrvelCom::waitForInput(std::uint32_t ms) {
 
 bool OrvelCom::probePort(const str& name) {
     if (name.empty())
+        return false;
+    // A port that a program holds is never written to by a probe.
+    handle_holder claim(claim_port(name));
+    if (!claim.get())
         return false;
     handle_holder h(open_comm(name));
     if (!h.get())

@@ -300,3 +300,16 @@ TEST_F(PhoneTest, TreeCopiesKeepEveryFileReportTheFirstErrorAndEnd) {
         folders += item.is_directory() ? 1 : 0;
     EXPECT_LE(folders, 40u + 3u) << "dest, dest/C's files' folder and tree besides the limit";
 }
+
+TEST_F(PhoneTest, APortIsHeldByOnePortObjectAtATime) {
+    // Natively the lock refuses the second; under Wine, which lets two handles share a comm
+    // port, the port's named claim does.
+    connectPhone();
+    const str name = str::from_utf8(phone.port().c_str());
+    OrvelCom second;
+    EXPECT_FALSE(second.openPort(name));
+    EXPECT_EQ(second.lastFailure().error, link_error::port_busy);
+    EXPECT_FALSE(second.probePort(name)) << "a probe never writes into a held line";
+    link.closePort();
+    EXPECT_TRUE(second.openPort(name));
+}
