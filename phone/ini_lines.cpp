@@ -20,6 +20,26 @@ void append_bytes(std::string& bytes, const str& line) {
         bytes.push_back(text[i] > 0xFF ? '?' : static_cast<char>(text[i]));
 }
 
+void append_unit(std::string& bytes, char16_t unit) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+}
+
+void append_text(std::string& bytes, const str& line, ini_lines::text_form form) {
+    if (form == ini_lines::text_form::bytes)
+        return append_bytes(bytes, line);
+    const char16_t* text = line.c_str();
+    for (int i = 0; i < line.length(); ++i)
+        append_unit(bytes, text[i]);
+}
+
+void append_line_feed(std::string& bytes, ini_lines::text_form form) {
+    if (form == ini_lines::text_form::bytes)
+        bytes.push_back('\n');
+    else
+        append_unit(bytes, u'\n');
+}
+
 } // namespace
 
 bool ini_lines::append(const str& text) {
@@ -36,6 +56,7 @@ bool ini_lines::append(const str& text) {
 void ini_lines::clear() {
     lines_.clear();
     last_open_ = false;
+    form_ = text_form::bytes;
 }
 
 bool ini_lines::read(iostore& stream) {
@@ -44,17 +65,33 @@ bool ini_lines::read(iostore& stream) {
         return true;
     str line;
     std::uint8_t chunk[4096];
+    bool first = true;
+    int low = -1; // the first byte of a 16-bit unit, while its second is awaited
     for (;;) {
         std::uint32_t got = 0;
         if (!stream.read(chunk, sizeof chunk, &got) || got == 0 || got > sizeof chunk)
             break;
-        for (std::uint32_t i = 0; i < got; ++i) {
-            std::uint8_t byte = chunk[i];
-            if (byte == 0x0A) {
+        std::uint32_t i = 0;
+        if (first && got >= 2 && chunk[0] == 0xFF && chunk[1] == 0xFE) {
+            form_ = text_form::utf16le;
+            i = 2;
+        }
+        first = false;
+        for (; i < got; ++i) {
+            char16_t c = chunk[i];
+            if (form_ == text_form::utf16le) {
+                if (low < 0) {
+                    low = chunk[i];
+                    continue;
+                }
+                c = static_cast<char16_t>(low | chunk[i] << 8);
+                low = -1;
+            }
+            if (c == 0x0A) {
                 append(line);
                 line.clear();
-            } else if (byte != 0) {
-                line.append(static_cast<char16_t>(byte));
+            } else if (c != 0) {
+                line.append(c);
             }
         }
     }
@@ -80,11 +117,13 @@ bool ini_lines::write_line(iobase& out, const str& line, bool line_feed) {
 
 bool ini_lines::write(iobase& out) const {
     std::string bytes;
+    if (form_ == text_form::utf16le)
+        bytes = "\xFF\xFE";
     for (unsigned i = 0; i < lines_.count(); ++i) {
         if (const str* line = lines_.get(i))
-            append_bytes(bytes, *line);
+            append_text(bytes, *line, form_);
         if (!(last_open_ && i + 1 == lines_.count()))
-            bytes.push_back('\n');
+            append_line_feed(bytes, form_);
         if (bytes.size() >= 0x10000) {
             if (!write_all(out, bytes))
                 return false;

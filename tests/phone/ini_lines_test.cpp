@@ -164,3 +164,24 @@ TEST(IniLines, SamplePhoneFilesRoundTrip) {
 }
 
 } // namespace
+
+TEST(IniLines, Utf16FilesWithTheirMarkComeBackByteForByte) {
+    // "#Menu\r\n", a line with a character above U+00FF, a long line across read chunks and an
+    // open last line, as 16-bit little-endian units.
+    std::u16string source = u"#Menu\r\nTitle=Gal\u00e9rie \u4e2d\r\n";
+    source += u"Long=" + std::u16string(2100, u'x') + u"\r\nend";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : source) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    ini_lines lines;
+    EXPECT_EQ(round_trip(bytes, &lines), bytes);
+    EXPECT_EQ(lines.form(), ini_lines::text_form::utf16le);
+    ASSERT_EQ(lines.count(), 4u);
+    EXPECT_EQ(text(*lines[1]), u"Title=Gal\u00e9rie \u4e2d\r");
+    EXPECT_TRUE(lines.last_line_open());
+    // The same lines read again from an 8-bit file are written in 8 bits.
+    EXPECT_EQ(round_trip("#Menu\n", &lines), "#Menu\n");
+    EXPECT_EQ(lines.form(), ini_lines::text_form::bytes);
+}
