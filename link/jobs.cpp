@@ -208,8 +208,23 @@ WriteBufCommand::WriteBufCommand(iostore& source, const str& phoneFile)
 }
 
 void WriteBufCommand::execute(SamsungComm& link) {
-    const bool done = link.protocol().putBuffer(path_, contents_);
-    outcome(done, link.protocol().lastFailure());
+    SamsungProtocol& protocol = link.protocol();
+    restored_ = false;
+    // What the phone holds now, to put back should the write fail half way. A file that cannot
+    // be read (a new one, say) has nothing to put back.
+    buf previous(ReadBufCommand::initial_size);
+    const bool had_previous = protocol.getBuffer(path_, previous);
+    if (protocol.putBuffer(path_, contents_)) {
+        outcome(true, link_failure());
+        return;
+    }
+    link_failure why = protocol.lastFailure();
+    if (had_previous && !why.linkLost()) {
+        restored_ = protocol.putBuffer(path_, previous);
+        why.detail.append(restored_ ? u"; the phone's previous file was put back"
+                                    : u"; the phone's previous file could not be put back");
+    }
+    outcome(false, why);
 }
 
 void InfoCommand::stripPrefix(str& answer) {

@@ -177,16 +177,22 @@ private:
 };
 
 // Copies the whole source stream when created (so the caller may drop it right away), then
-// putBuffer(path, contents). The weight is the size of the contents.
+// putBuffer(path, contents). The phone's file as it was is read first: a write that fails once
+// the phone had opened (and emptied) the file puts it back, unless the link was lost. The
+// weight is the size of the contents. failure() says whether the old file was put back.
 class WriteBufCommand : public SamsungJob {
 public:
     WriteBufCommand(iostore& source, const str& phoneFile);
     std::int32_t weight() override { return static_cast<std::int32_t>(contents_.size()); }
     void execute(SamsungComm& link) override;
 
+    // Of the last execute: whether the phone's previous file was written back after a failure.
+    bool restored() const { return restored_; }
+
 private:
     str path_;
     buf contents_;
+    bool restored_ = false;
 };
 
 // Sends one AT command and emits "InfoCommand"(label, answer), always. An answer starting with

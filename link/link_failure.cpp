@@ -34,6 +34,11 @@ str describe(const link_failure& failure, const str& what) {
     case link_error::refused: {
         str line(u"the phone refused to ");
         line.append(what);
+        if (!failure.detail.empty()) {
+            line.append(u" (");
+            line.append(failure.detail);
+            line.append(u")");
+        }
         return line;
     }
     case link_error::too_large:

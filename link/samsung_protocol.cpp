@@ -372,6 +372,12 @@ bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint
         if (!buildHandleRequest(request, cmd_write_chunk, handle, body, got + 4) ||
             !transact(request))
             return abandon(cmd_close_file, handle);
+        // A reply word with all bits set is the phone's refusal to write the chunk.
+        std::uint32_t status = 0;
+        if (reply_.u32At(at_word, status) && status == bad_handle) {
+            fail(link_error::refused);
+            return abandon(cmd_close_file, handle);
+        }
         emit(port_, u"addprogress", chunk_size);
     }
     return true;

@@ -313,3 +313,25 @@ TEST_F(PhoneTest, APortIsHeldByOnePortObjectAtATime) {
     link.closePort();
     EXPECT_TRUE(second.openPort(name));
 }
+
+TEST_F(PhoneTest, ASettingsWriteThePhoneRefusesHalfWayPutsTheOldFileBack) {
+    const std::string old = pattern(2000, 5);
+    write_bytes(phone_root.file("/Registry/menu.ini"), old);
+    connectPhone({"writefail=2"}); // the second chunk of the new file is refused
+    buf changed(16);
+    const std::string fresh = pattern(1500, 6);
+    changed.write(fresh.data(), static_cast<std::uint32_t>(fresh.size()));
+    WriteBufCommand job(changed, str(u"/Registry/menu.ini"));
+    thread_event ran(true);
+    link.addJob(new probe_job([&](SamsungComm& l) {
+        job.execute(l);
+        ran.set();
+    }));
+    ASSERT_TRUE(ran.wait(60000));
+    EXPECT_FALSE(job.ok());
+    EXPECT_EQ(job.failure().error, link_error::refused);
+    EXPECT_TRUE(job.restored());
+    EXPECT_NE(describe(job.failure(), str(u"write it")).to_utf8().find("put back"),
+              std::string::npos);
+    EXPECT_EQ(read_bytes(phone_root.file("/Registry/menu.ini")), old);
+}

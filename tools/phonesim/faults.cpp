@@ -66,6 +66,8 @@ bool parse_fault(const std::string& word, Faults& faults) {
         faults.miscount = value;
     else if (name == "short")
         faults.cutshort = value;
+    else if (name == "writefail")
+        faults.writefail = value;
     else
         return false;
     return true;

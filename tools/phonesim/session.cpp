@@ -103,6 +103,10 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
         put_u32(more, 8, get_u32(request.data() + 8) + 80);
         request.swap(more);
     }
+    const bool refuse_write =
+        code == code_write_chunk && ++chunk_writes_ == faults.writefail && request.size() >= 12;
+    if (refuse_write)
+        put_u32(request, 4, 0xFFFFFFFF); // an unknown handle: the phone writes nothing
     std::vector<std::uint8_t> payload = files_.answer(request);
     if (chunk != 0 && chunk == faults.miscount && payload.size() >= 12 &&
         get_u32(&payload[8]) >= 20)

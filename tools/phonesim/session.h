@@ -53,6 +53,7 @@ private:
     bool babbling_ = false;
     unsigned delay_ms_ = 0;
     std::uint64_t chunk_replies_ = 0;  // read-chunk requests answered
+    std::uint64_t chunk_writes_ = 0;   // write-chunk requests taken
     std::vector<std::uint8_t> repeat_; // a reply to send again before the next one (`duplicate`)
     std::string line_;
 };
