@@ -1,11 +1,15 @@
 #!/bin/bash
-# Builds Orvel and runs every test: natively, natively under AddressSanitizer/UBSan, the Windows
-# x86_64 build under Wine (with the end-to-end tests of orvel.exe on a virtual display, label e2e),
-# and the Windows i686 build (built only; these machines cannot run it);
-# the fuzz stage builds the libFuzzer targets of fuzz/ with clang and runs each briefly.
+# Builds Orvel and runs every test: natively (and `cmake --install` of it), natively under
+# AddressSanitizer/UBSan, the Windows x86_64 build under Wine (with the end-to-end tests of
+# orvel.exe on a virtual display, label e2e); the fuzz stage builds the libFuzzer targets of fuzz/
+# with clang and runs each briefly; the package stage makes the release archives of HEAD twice
+# (scripts/package.sh: Windows x86_64 and i686, Linux), compares them and checks what they hold,
+# starting the packaged orvel.exe under Wine. The win32 stage, a Debug build for Windows i686
+# (built only; these machines cannot run it), is left out by default: the package stage builds the
+# same sources for i686.
 # On a fresh Debian 12 it first installs what is missing (as root).
-# ORVEL_STAGES="fuzz native" runs only the stages named (default: all); ORVEL_FUZZ_SECONDS is how
-# long each fuzz target runs (default 20).
+# ORVEL_STAGES="fuzz native" runs only the stages named (default: all but win32);
+# ORVEL_FUZZ_SECONDS is how long each fuzz target runs (default 20).
 # Ends with one summary line; exits non-zero when anything failed.
 set -u
 
@@ -36,11 +40,14 @@ requirements=(
     "xdotool|xdotool"
     "imagemagick|import"
     "locales|/usr/share/i18n/locales/de_DE"
+    "zip|zip"
+    "unzip|unzip"
+    "groff-base|groff"
 )
 
 # --- Stage selection and the fuzz stage's tools ---
-all_stages="native asan fuzz win64 win32"
-stages=${ORVEL_STAGES:-$all_stages}
+all_stages="native asan fuzz win64 win32 package"
+stages=${ORVEL_STAGES:-native asan fuzz win64 package}
 stages=${stages//,/ }
 for name in $stages; do
     if [[ " $all_stages " != *" $name "* ]]; then
@@ -107,7 +114,12 @@ run_tests() {
 }
 
 stage_native() {
-    configure_and_build "$builds/native" && run_tests "$builds/native"
+    configure_and_build "$builds/native" && run_tests "$builds/native" || return 1
+    # cmake --install into a scratch folder.
+    if ! "$root/tests/package/install_check.sh" "$builds/native"; then
+        failure="install checks failed"
+        return 1
+    fi
 }
 
 stage_asan() {
@@ -182,6 +194,35 @@ stage_win32() {
 }
 
 # ---------------------------------------------------------------------------------------------
+# --- Package stage ---
+# scripts/package.sh makes the release archives of HEAD in dist/. A second run in other folders
+# must give the same bytes; it makes only the 64-bit Windows and the Linux archives (the 32-bit
+# zip is made as the 64-bit one is), which saves a third of the time. Then the archives' contents
+# are checked and the packaged programs run under Wine (tests/package/archive_check.sh).
+stage_package() {
+    local again=$builds/pkg-again archive
+    rm -rf "$again/dist"
+    if ! "$root/scripts/package.sh"; then
+        failure="package.sh failed"
+        return 1
+    fi
+    if ! "$root/scripts/package.sh" --only "win64 linux" --builds "$again/" --out "$again/dist"; then
+        failure="the second package.sh run failed"
+        return 1
+    fi
+    for archive in "$again"/dist/*.zip "$again"/dist/*.tar.gz; do
+        if ! cmp "$archive" "$root/dist/${archive##*/}"; then
+            failure="not reproducible: ${archive##*/}"
+            return 1
+        fi
+        echo "reproducible: ${archive##*/}"
+    done
+    if ! "$root/tests/package/archive_check.sh" "$root/dist" "$builds/pkg-check"; then
+        failure="archive checks failed"
+        return 1
+    fi
+}
+
 total_start=$(date +%s)
 if ! install_missing; then
     echo "orvel tests: not run (missing packages)"
@@ -200,6 +241,7 @@ stage fuzz stage_fuzz
 stage win64 stage_win64
 stage win32 stage_win32
 
+stage package stage_package
 echo
 echo "==================== timings ===================="
 for line in "${timings[@]}"; do
