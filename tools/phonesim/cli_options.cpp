@@ -26,7 +26,8 @@ const char* usage_text() {
            "faults: noise, badcrc=N, lost=N, ack, silent=N, slow=MS, oversize=N, bigdir=N, "
            "hostile,\n        echo, late=N, babble=N, endless, bigchunk=N, linebreak, "
            "duplicate=N,\n"
-           "        miscount=N, short=N, fractal, writefail=N\n";
+           "        miscount=N, short=N, fractal, writefail=N,\n"
+           "        twins\n";
 }
 
 CommandLine parse_command_line(int argc, const char* const* argv) {

@@ -35,6 +35,8 @@ bool parse_fault(const std::string& word, Faults& faults) {
             faults.linebreak = true;
         else if (name == "fractal")
             faults.fractal = true;
+        else if (name == "twins")
+            faults.twins = true;
         else
             return false;
         return true;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 
@@ -108,6 +109,14 @@ DirEntry dir_entry(const std::string& name) {
 }
 
 } // namespace
+
+const char* twin_content(const std::string& name) {
+    if (name == twin_name_mixed)
+        return "the twin of mixed case";
+    if (name == twin_name_upper)
+        return "THE TWIN IN CAPITALS";
+    return nullptr;
+}
 
 std::string big_file_name(unsigned index) {
     char name[32];
@@ -223,6 +232,15 @@ std::vector<DirEntry> PhoneFs::list(const Target& target) const {
             entries.push_back(entry);
         }
     }
+    if (twins_) {
+        for (const char* name : {twin_name_mixed, twin_name_upper}) {
+            DirEntry entry;
+            entry.name = name;
+            entry.size = static_cast<std::uint32_t>(std::strlen(twin_content(name)));
+            entry.attributes = attr_archive;
+            entries.push_back(entry);
+        }
+    }
     if (linebreak_) {
         DirEntry entry;
         entry.name = linebreak_name;
@@ -252,9 +270,14 @@ PhoneFs::Handle* PhoneFs::find(std::uint32_t handle, bool dir) {
 
 std::uint32_t PhoneFs::open_read(const std::string& path) {
     const Target target = resolve(path);
+    const std::vector<std::string> parts = split_path(path);
+    Handle handle;
+    if (twins_ && !parts.empty() && twin_content(parts.back()) != nullptr) {
+        handle.content = twin_content(parts.back());
+        return add_handle(std::move(handle));
+    }
     if (!target.valid)
         return refused;
-    Handle handle;
     if (target.kind == Kind::big_file) {
         handle.content = big_file_content(target.big_index);
     } else if (target.kind == Kind::file) {

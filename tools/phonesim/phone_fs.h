@@ -50,13 +50,16 @@ public:
     // `linebreak` adds an entry whose name holds a line break; `endless` makes every file read go
     // on past the file's end with generated data; `fractal` makes every folder list two more
     // folders (fractal_name_a/_b), which list two more in turn, without end.
+    // `twins` adds to every listing two files whose names differ only in case
+    // (twin_name_mixed, twin_name_upper), each with contents of its own.
     void set_extras(unsigned bigdir, bool hostile, bool linebreak = false, bool endless = false,
-                    bool fractal = false) {
+                    bool fractal = false, bool twins = false) {
         bigdir_ = bigdir;
         hostile_ = hostile;
         linebreak_ = linebreak;
         endless_ = endless;
         fractal_ = fractal;
+        twins_ = twins;
     }
     std::uint32_t open_handles() const { return static_cast<std::uint32_t>(handles_.size()); }
 
@@ -91,6 +94,7 @@ private:
     bool linebreak_ = false;
     bool endless_ = false;
     bool fractal_ = false;
+    bool twins_ = false;
     std::map<std::uint32_t, Handle> handles_;
     std::uint32_t next_handle_ = 1;
 };
@@ -98,6 +102,12 @@ private:
 // The folders that the `fractal` fault adds to every listing.
 inline constexpr char fractal_name_a[] = "deeper-a";
 inline constexpr char fractal_name_b[] = "deeper-b";
+
+// The files that the `twins` fault adds to every listing, and their contents (null for any
+// other name).
+inline constexpr char twin_name_mixed[] = "Twin.txt";
+inline constexpr char twin_name_upper[] = "TWIN.TXT";
+const char* twin_content(const std::string& name);
 
 // The generated content of file `index` (1-based) of "/big".
 std::string big_file_name(unsigned index);

@@ -31,8 +31,8 @@ struct Faults {
     unsigned miscount = 0;  // the n-th read-chunk reply's count is 20 below the bytes it carries
     unsigned cutshort = 0;  // the n-th read-chunk reply says "no more data" though the file goes on
     bool fractal = false;   // every folder lists two more folders, without end
-    unsigned writefail =
-        0; // the n-th write-chunk request is refused: nothing written, failure word
+    unsigned writefail = 0; // the n-th write-chunk request is refused: nothing is written
+    bool twins = false;     // every listing holds two files whose names differ only in case
 };
 
 // How late a `late` reply comes: longer than a receive waits for a silent phone.

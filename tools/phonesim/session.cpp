@@ -95,7 +95,8 @@ void Session::take_frame(std::vector<std::uint8_t>& out) {
         std::lock_guard<std::mutex> lock(shared_.mutex);
         faults = shared_.faults;
     }
-    fs_.set_extras(faults.bigdir, faults.hostile, faults.linebreak, faults.endless, faults.fractal);
+    fs_.set_extras(faults.bigdir, faults.hostile, faults.linebreak, faults.endless, faults.fractal,
+                   faults.twins);
     const std::uint64_t chunk = code == code_read_chunk ? ++chunk_replies_ : 0;
     if (chunk != 0 && chunk == faults.bigchunk && request.size() >= 12) {
         // Hands out more than asked for, as a faulty phone might.
