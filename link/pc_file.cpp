@@ -10,14 +10,16 @@ constexpr char16_t temp_prefix[] = u".orvel-part-";
 constexpr int temp_prefix_length = 12;
 constexpr int temp_suffix_length = 6;
 
-// Whether a file name is one of our temporary names.
-bool is_temp_name(const std::u16string& name) {
-    if (name.size() != temp_prefix_length + temp_suffix_length ||
-        name.compare(0, temp_prefix_length, temp_prefix) != 0)
+// Whether a file name is one of our temporary names. Looked at in the system's own form, so that
+// a name that has no conversion (not UTF-8 on POSIX) is simply no match.
+template <class Name> bool is_temp_name(const Name& name) {
+    if (name.size() != temp_prefix_length + temp_suffix_length)
         return false;
-    for (std::size_t i = temp_prefix_length; i < name.size(); ++i) {
-        const char16_t c = name[i];
-        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<char16_t>(name[i]);
+        if (i < static_cast<std::size_t>(temp_prefix_length)
+                ? c != temp_prefix[i]
+                : !((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
             return false;
     }
     return true;
@@ -61,16 +63,23 @@ bool pc_fetch_file::fail(const char16_t* doing, const str& name, const str& why)
 
 void pc_fetch_file::removeStaleParts(const str& folder) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path dir =
-        folder.empty() ? fs::path(u".") : fs::path(std::u16string(folder.c_str(), folder.length()));
-    fs::directory_iterator it(dir, ec), end;
-    // A bounded look: a folder is not searched without end for leftovers.
-    for (int seen = 0; !ec && it != end && seen < 100000; it.increment(ec), ++seen) {
-        const std::u16string name = it->path().filename().u16string();
-        if (!is_temp_name(name) || !it->is_regular_file(ec))
-            continue;
-        const std::u16string full = it->path().u16string();
-        removeIfUnused(str(full.c_str()));
+    try {
+        std::error_code ec;
+        const fs::path dir = folder.empty()
+                                 ? fs::path(u".")
+                                 : fs::path(std::u16string(folder.c_str(), folder.length()));
+        fs::directory_iterator it(dir, ec), end;
+        // A bounded look: a folder is not searched without end for leftovers.
+        for (int seen = 0; !ec && it != end && seen < 100000; it.increment(ec), ++seen) {
+            const auto name = it->path().filename().native();
+            if (!is_temp_name(name) || !it->is_regular_file(ec))
+                continue;
+            str full(folder);
+            for (const auto c : name)
+                full.append(static_cast<char16_t>(c)); // our names are plain ASCII
+            removeIfUnused(full);
+        }
+    } catch (const std::exception&) {
+        // A folder name without a form for the file system: nothing to clean there.
     }
 }
