@@ -75,6 +75,8 @@ TEST_F(CtlTest, FailuresNameTheirReasons) {
         {{"silent=2"}, {"cat", "/a.bin"}, "the phone did not answer"},
         {{}, {"cat", "/none.bin"}, "the phone refused to send /none.bin"},
         {{}, {"rm", "/none.bin"}, "no such file on the phone: /none.bin"},
+        // The listed size counts: a file that ends early is no copy.
+        {{"short=2"}, {"get", "/a.bin", pc("/a.bin")}, "the phone sent 620 of 3,000 bytes"},
     };
     for (const reason_case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
