@@ -12,6 +12,7 @@
 #include "core/stream.h"
 #include "link/samsung_comm.h"
 #include "phone/ini_file.h"
+#include "phone/ini_lines.h"
 #include "toolkit/controls.h"
 #include "toolkit/listview.h"
 #include "toolkit/orvel_button.h"
@@ -46,6 +47,7 @@ public:
 private:
     bool loaded_ = false;   // guarded by listLock()
     bool lastOpen_ = false; // guarded by listLock(): the last line had no line feed
+    ini_lines::text_form form_ = ini_lines::text_form::bytes; // guarded by listLock()
     int refused_ = 0;       // GUI thread
 };
 

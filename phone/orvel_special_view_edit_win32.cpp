@@ -69,6 +69,7 @@ bool OrvelEditFile::loadLines(iostore& stream) {
     std::lock_guard hold(listLock());
     const int taken = replaceItems(rows);
     lastOpen_ = lines.last_line_open();
+    form_ = lines.form();
     loaded_ = true;
     return taken == static_cast<int>(rows.size());
 }
@@ -87,6 +88,7 @@ bool OrvelEditFile::saveLines(iobase& stream) {
                 return false;
         }
         lines.set_last_line_open(lastOpen_);
+        lines.set_form(form_);
     }
     return lines.write(stream);
 }
