@@ -81,11 +81,13 @@ void ReadDirCommand::noteFailure(const link_failure& why) {
     ++failures_;
     // A later failure is often a consequence of the first (files of a folder that could not
     // be made), so the first is the one to report; the reason that ended the walk replaces it.
-    if (!failure_ || why.linkLost() || why.error == link_error::too_many_folders)
+    const bool ends_walk = why.linkLost() || why.error == link_error::too_many_folders ||
+                           why.error == link_error::cancelled;
+    if (!failure_ || ends_walk)
         failure_ = why;
     if (!failure_)
         failure_.error = link_error::no_port;
-    if (why.linkLost() || why.error == link_error::too_many_folders)
+    if (ends_walk)
         stopped_ = true;
 }
 
@@ -124,6 +126,10 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
     emit(sender(link), u"addprogressmax", sum);
 
     for (unsigned i = 0; i < list.count() && !stopped_; ++i) {
+        if (link.protocol().cancelRequested()) {
+            noteFailure(link_failure{link_error::cancelled, str()});
+            break;
+        }
         const SamsungDirEntry& entry = *list[i];
         if (entry == u"." || entry == u"..")
             continue;
@@ -220,6 +226,8 @@ void WriteBufCommand::execute(SamsungComm& link) {
     }
     link_failure why = protocol.lastFailure();
     if (had_previous && !why.linkLost()) {
+        // A cancelled write is undone too: a settings file is never left half written.
+        protocol.resetCancel();
         restored_ = protocol.putBuffer(path_, previous);
         why.detail.append(restored_ ? u"; the phone's previous file was put back"
                                     : u"; the phone's previous file could not be put back");

@@ -52,6 +52,8 @@ str describe(const link_failure& failure, const str& what) {
                                       : failure.detail;
     case link_error::too_many_folders:
         return joined(u"the phone's folder tree does not end", failure.detail);
+    case link_error::cancelled:
+        return str(u"cancelled");
     case link_error::bad_request:
         return joined(u"the phone path cannot be sent", failure.detail);
     case link_error::pc_file:

@@ -23,6 +23,7 @@ enum class link_error : std::uint8_t {
     out_of_step,      // bytes arrived that answer no request: an earlier reply was doubled or late
     wrong_size,       // the phone sent fewer or more bytes than it listed; detail: the figures
     too_many_folders, // a tree copy met more folders than a phone holds
+    cancelled,        // the user cancelled the job; the connection stays
     bad_request,      // the request cannot be framed (a phone path too long or not 8-bit)
     pc_file, // a PC file could not be read or written; detail: the name and the system's text
 };

@@ -54,6 +54,8 @@ std::uint32_t SamsungComm::run() {
             job = jobs_.pop();
             if (!job)
                 total_ = 0; // the queue is drained
+            else
+                protocol_.resetCancel(); // a cancel from here on is this job's
         }
         if (!job)
             continue;
@@ -63,8 +65,19 @@ std::uint32_t SamsungComm::run() {
             // A job that throws ends like a failed one; the worker goes on.
         }
         delete job;
+        {
+            queue_lock guard(lock_);
+            protocol_.resetCancel(); // a cancel ends one job, not the link
+        }
         queued_.set(); // look for a further job
     }
+}
+
+void SamsungComm::cancel() {
+    queue_lock guard(lock_);
+    jobs_.clear();
+    total_ = 0;
+    protocol_.requestCancel();
 }
 
 void SamsungComm::clear() {

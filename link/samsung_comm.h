@@ -29,6 +29,9 @@ public:
     std::uint32_t run() override;
     // Destroys every waiting job and closes the port; a running job fails at its next exchange.
     virtual void clear();
+    // Destroys every waiting job and asks the running one to stop after its current exchange
+    // (it ends with the failure cancelled); the port stays open.
+    void cancel();
 
     // Queues a job (owned by the link from here on), adds its weight to the progress total and
     // emits "setprogressmax". False only for a null job or when the queue cannot grow (the job is

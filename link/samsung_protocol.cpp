@@ -140,6 +140,24 @@ bool SamsungProtocol::fail(link_error error, const str& detail) {
     return false;
 }
 
+bool SamsungProtocol::cancelled() {
+    if (!cancel_.load())
+        return false;
+    fail(link_error::cancelled);
+    return true;
+}
+
+bool SamsungProtocol::dropPartial(const str& phonePath) {
+    if (failure_.error == link_error::cancelled && port_ && port_->isOpen()) {
+        const link_failure first = failure_;
+        cancel_.store(false); // the delete itself must go out
+        deleteFile(phonePath);
+        cancel_.store(true);
+        failure_ = first;
+    }
+    return false;
+}
+
 bool SamsungProtocol::failFromPort() {
     failure_ = port_ ? port_->lastFailure() : link_failure();
     if (!failure_)
@@ -358,6 +376,8 @@ bool SamsungProtocol::sendChunks(iostore& source, std::uint64_t total, std::uint
     SamsungPacket request;
     std::uint8_t body[4 + chunk_size];
     while (source.position() < total) {
+        if (cancelled())
+            return abandon(cmd_close_file, handle);
         std::uint32_t want = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(chunk_size, total - source.position()));
         std::uint32_t got = 0;
@@ -394,6 +414,8 @@ bool SamsungProtocol::receiveChunks(iobase& sink, std::uint32_t handle, bool pro
     int idle = 0;
     std::uint64_t received = 0;
     for (;;) {
+        if (cancelled())
+            return abandon(cmd_close_file, handle);
         std::uint32_t more = 0, count = 0, written = 0;
         if (!buildHandleRequest(request, cmd_read_chunk, handle, want, sizeof want) ||
             !transact(request))
@@ -517,7 +539,7 @@ bool SamsungProtocol::putFile(const str& pcPath, const str& phonePath) {
         return false;
     progressText(phonePath);
     if (!sendChunks(in, total, handle) || !closeHandle(cmd_close_file, handle))
-        return false;
+        return dropPartial(phonePath);
     emit(port_, u"setprogressinfo", u"");
     return true;
 }
@@ -531,7 +553,7 @@ bool SamsungProtocol::putBuffer(const str& phonePath, iostore& source) {
     progressText(phonePath);
     source.seek(0);
     if (!sendChunks(source, source.size(), handle) || !closeHandle(cmd_close_file, handle))
-        return false;
+        return dropPartial(phonePath);
     emit(port_, u"setprogressinfo", u"");
     return true;
 }
@@ -589,6 +611,8 @@ bool SamsungProtocol::listDir(const str& phonePath, alist<SamsungDirEntry>* targ
     str base(phonePath);
     normalise_dir(base);
     while (list.count() < entry_limit_) {
+        if (cancelled())
+            return abandon(cmd_close_dir, handle);
         std::uint32_t word = 0;
         if (!buildHandleRequest(request, cmd_read_entry, handle) || !transact(request))
             return abandon(cmd_close_dir, handle);

@@ -18,11 +18,16 @@
 // wrong ones, so that request fails (out_of_step) and the line is settled first. A fetch of a
 // whole file starts over once after that; a listing fails.
 //
+// Cancel: requestCancel (any thread) ends a running transfer or listing after its current exchange
+// (cancelled): the phone's handle is closed, a partial PC file removed, and the partial phone file
+// of an interrupted send deleted; the port stays open.
+//
 // Progress, emitted from the port's vObject during getFile, putFile and putBuffer:
 //   "setprogressinfo" (const char16_t* text): "kopiere <name>" once the phone accepted the open
 //       request; an empty text when the transfer completed;
 //   "addprogress" (620): after each chunk sent, and after each data-carrying chunk received.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -141,6 +146,12 @@ public:
     void setFetchLimit(std::uint64_t bytes) { fetch_limit_ = bytes; }
     void setEntryLimit(unsigned entries) { entry_limit_ = entries; }
 
+    // Asks the running operation to stop after its current exchange (any thread).
+    void requestCancel() { cancel_.store(true); }
+    // Forgets a cancel request, before the next job (the link's queue lock orders the two).
+    void resetCancel() { cancel_.store(false); }
+    bool cancelRequested() const { return cancel_.load(); }
+
 private:
     // Open request for a file (code 0 or 4) whose reply handle is taken; false on failure or a
     // refusal (all bits set).
@@ -168,6 +179,10 @@ private:
     void progressText(const str& phonePath);
     // Records a failure; false.
     bool fail(link_error error, const str& detail = str());
+    // True (with the failure recorded) when a cancel was asked for.
+    bool cancelled();
+    // After a send failed: a cancelled one removes the partial phone file.
+    bool dropPartial(const str& phonePath);
     // Records the port's reason for its last failure; false.
     bool failFromPort();
 
@@ -180,4 +195,5 @@ private:
     // The port's open count when a reply last arrived: bytes waiting on a newer connection are
     // left over from before it, not replies to this protocol's requests.
     std::uint32_t replied_on_open_ = 0;
+    std::atomic<bool> cancel_{false};
 };

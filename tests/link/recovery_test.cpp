@@ -3,10 +3,13 @@
 // up in bounded time, an echoing line, the fetch limit, and tree copies that go on after a failed
 // file but end when the phone stops answering.
 
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "link/jobs.h"
 #include "tests/link/phone_fixture.h"
@@ -43,6 +46,17 @@ struct tree_copy : ReadDirCommand {
     link_failure reason;
     std::size_t renamed_seen = 0;
 };
+
+// Polls the condition every 20 ms until it holds or the limit has passed.
+template <class Condition> bool eventually(Condition holds, int limit_ms = 60000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
+    while (!holds()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 // Runs the tree copy on the link's worker and waits for it.
 bool run_on_worker(SamsungComm& link, tree_copy& job) {
@@ -336,4 +350,63 @@ TEST_F(PhoneTest, ASettingsWriteThePhoneRefusesHalfWayPutsTheOldFileBack) {
     EXPECT_NE(describe(job.failure(), str(u"write it")).to_utf8().find("put back"),
               std::string::npos);
     EXPECT_EQ(read_bytes(phone_root.file("/Registry/menu.ini")), old);
+}
+
+TEST_F(PhoneTest, CancelStopsTheRunningJobDropsTheQueueAndKeepsTheLine) {
+    write_bytes(phone_root.file("/slow.bin"), pattern(40 * 620, 4));
+    write_bytes(pc_root.file("/up.bin"), pattern(40 * 620, 5));
+    for (int i = 0; i < 3; ++i)
+        write_bytes(phone_root.file("/L/f" + std::to_string(i)), pattern(20 * 620, i));
+    write_bytes(pc_root.file("/got.bin"), "old");
+    connectPhone({"slow=1"}); // about 0.6 s a chunk
+    signal_log log(link);
+    struct cancel_case {
+        const char* what;
+        std::function<SamsungJob*()> job;
+        const char* signal; // seen once the job is well under way
+    };
+    const cancel_case cases[] = {
+        {"fetch",
+         [&] {
+             return new ReadFileCommand(str(u"/slow.bin"), pc_str(pc_root.file("/got.bin")), {});
+         },
+         "addprogress"},
+        {"send",
+         [&] { return new WriteFileCommand(pc_str(pc_root.file("/up.bin")), str(u"/up.bin")); },
+         "addprogress"},
+        {"tree", [&] { return new ReadDirCommand(str(u"/L"), pc_str(pc_root.file("/tree"))); },
+         "setprogressinfo"},
+    };
+    for (const cancel_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.clear();
+        std::atomic<int> outcome{-1}, queued{-1};
+        struct watched : SamsungJob {
+            watched(SamsungJob* inner, std::atomic<int>* o) : inner_(inner), o_(o) {}
+            void execute(SamsungComm& l) override {
+                inner_->execute(l);
+                why = inner_->failure();
+                *o_ = inner_->ok() ? 1 : 0;
+            }
+            std::unique_ptr<SamsungJob> inner_;
+            std::atomic<int>* o_;
+            link_failure why;
+        };
+        auto* running = new watched(c.job(), &outcome);
+        link_failure* reason = &running->why;
+        link.addJob(running);
+        link.addJob(new recorded<probe_job>(&queued));
+        ASSERT_TRUE(eventually([&] { return !log.named(c.signal).empty(); }));
+        link.cancel();
+        ASSERT_TRUE(eventually([&] { return outcome != -1; }, 5000)) << "ended after its exchange";
+        EXPECT_EQ(outcome, 0);
+        EXPECT_EQ(reason->error, link_error::cancelled);
+        EXPECT_EQ(queued, -1) << "the queued job was dropped";
+        EXPECT_TRUE(link.isOpen());
+    }
+    EXPECT_EQ(read_bytes(pc_root.file("/got.bin")), "old");
+    EXPECT_FALSE(fs::exists(phone_root.file("/up.bin"))) << "the partial phone file is deleted";
+    EXPECT_EQ(tree_of(pc_root.path()), (std::vector<std::string>{"got.bin", "tree", "up.bin"}))
+        << "no temporary file, and the tree copy stopped before its first file";
+    ASSERT_TRUE(link.protocol().listDir(str(u"/L"))) << "the line is in step";
 }
