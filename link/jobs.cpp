@@ -1,14 +1,18 @@
 #include "link/jobs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "core/vobject.h"
 #include "link/pc_file.h"
 #include "link/samsung_comm.h"
 
 namespace {
+
 vObject* sender(SamsungComm& link) {
     return static_cast<vObject*>(&link);
 }
@@ -52,7 +56,10 @@ void BrowseCommand::execute(SamsungComm& link) {
     emit(sender(link), u"BrowseEnd", path);
 }
 
-bool ReadDirCommand::safeName(const str& name) {
+namespace {
+// Whether a name is one plain path component on both sides: not empty, "." or "..", and without
+// separators, a drive colon or control characters.
+bool plain_component(const str& name) {
     if (name.empty() || name == u"." || name == u"..")
         return false;
     for (int i = 0; i < name.length(); ++i) {
@@ -60,9 +67,14 @@ bool ReadDirCommand::safeName(const str& name) {
         if (c == u'/' || c == u'\\' || c == u':' || c < 0x20 || c == 0x7F)
             return false;
     }
+    return true;
+}
+} // namespace
+
+bool ReadDirCommand::safeName(const str& name) {
     // A device name would send the phone's bytes to the device instead of into the folder; a
     // name the PC stores differently could replace another entry's file.
-    return !pc_device_name(name) && !pc_name_altered(name);
+    return plain_component(name) && !pc_device_name(name) && !pc_name_altered(name);
 }
 
 void ReadDirCommand::execute(SamsungComm& link) {
@@ -248,4 +260,151 @@ void InfoCommand::execute(SamsungComm& link) {
     outcome(done, link.lastFailure());
     stripPrefix(answer_);
     emit(sender(link), u"InfoCommand", label_.c_str(), answer_.c_str());
+}
+
+bool WriteDirCommand::phoneName(const str& name) {
+    if (!plain_component(name))
+        return false;
+    for (int i = 0; i < name.length(); ++i)
+        if (name[i] > 0xFF)
+            return false; // phone names are 8-bit
+    return true;
+}
+
+std::int32_t WriteDirCommand::weight() {
+    std::uint64_t sum = 0;
+    std::error_code ec;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (std::filesystem::recursive_directory_iterator it(fs_path(pc_), options, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec))
+            sum += it->file_size(ec);
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
+}
+
+void WriteDirCommand::execute(SamsungComm& link) {
+    sent_ = failures_ = skipped_ = folders_ = 0;
+    stopped_ = false;
+    failure_ = link_failure();
+    sendTree(link, pc_, phone_, 0);
+    ok_ = failures_ == 0 && skipped_ == 0 && !stopped_;
+}
+
+void WriteDirCommand::noteFailure(const link_failure& why) {
+    ++failures_;
+    const bool ends_walk = why.linkLost() || why.error == link_error::too_many_folders ||
+                           why.error == link_error::cancelled;
+    if (!failure_ || ends_walk)
+        failure_ = why;
+    if (!failure_)
+        failure_.error = link_error::no_port;
+    if (ends_walk)
+        stopped_ = true;
+}
+
+void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& phoneDir,
+                               int depth) {
+    namespace fs = std::filesystem;
+    SamsungProtocol& protocol = link.protocol();
+    str pc(pcDir);
+    str phone(phoneDir);
+    normalise_dir(pc);
+    normalise_dir(phone);
+    if (++folders_ > ReadDirCommand::max_folders) {
+        noteFailure(link_failure{link_error::too_many_folders, str()});
+        return;
+    }
+    // The folder may exist already; whether it does shows in the listing below.
+    if (!protocol.makeDir(phoneDir) && protocol.lastFailure().linkLost()) {
+        noteFailure(protocol.lastFailure());
+        return;
+    }
+
+    // The folder's entries in name order, so that a copy is the same each time.
+    std::vector<fs::directory_entry> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs_path(pc), ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(*it);
+    if (ec) {
+        link_failure why{link_error::pc_file, str(u"cannot read PC folder ")};
+        why.detail.append(pc);
+        noteFailure(why);
+        return;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const fs::directory_entry& a, const fs::directory_entry& b) {
+                  return a.path().filename() < b.path().filename();
+              });
+
+    std::vector<std::pair<str, std::uint64_t>> files; // sent here: name and size
+    std::vector<std::pair<str, str>> folders;         // PC and phone paths of the sub-folders
+    for (const fs::directory_entry& entry : entries) {
+        if (stopped_)
+            return;
+        if (protocol.cancelRequested()) {
+            noteFailure(link_failure{link_error::cancelled, str()});
+            return;
+        }
+        std::u16string wide;
+        try {
+            wide = entry.path().filename().u16string();
+        } catch (const std::exception&) {
+            ++skipped_; // a PC name with no character form
+            continue;
+        }
+        const str name(wide.c_str());
+        const fs::file_status link_status = entry.symlink_status(ec);
+        const bool is_dir = !fs::is_symlink(link_status) && fs::is_directory(link_status);
+        if (!phoneName(name) || (!is_dir && !entry.is_regular_file(ec))) {
+            ++skipped_;
+            continue;
+        }
+        str pcChild(pc);
+        pcChild.append(name);
+        str phoneChild(phone);
+        phoneChild.append(name);
+        if (is_dir) {
+            folders.emplace_back(pcChild, phoneChild);
+            continue;
+        }
+        if (!protocol.putFile(pcChild, phoneChild)) {
+            noteFailure(protocol.lastFailure());
+            continue;
+        }
+        files.emplace_back(name, entry.file_size(ec));
+    }
+
+    // The phone's write replies say little: a file is sent when the folder lists it whole.
+    if (!files.empty()) {
+        alist<SamsungDirEntry> listed(SamsungComm::job_capacity, true);
+        if (!protocol.listDir(phone, &listed)) {
+            noteFailure(protocol.lastFailure());
+            if (stopped_)
+                return;
+        }
+        for (const auto& [name, size] : files) {
+            bool confirmed = false;
+            for (unsigned i = 0; i < listed.count() && !confirmed; ++i)
+                confirmed = !listed[i]->isDirectory() && *listed[i] == name &&
+                            listed[i]->size == static_cast<std::uint32_t>(size);
+            if (confirmed) {
+                ++sent_;
+            } else {
+                link_failure why{link_error::wrong_size, str(u"the phone does not list ")};
+                why.detail.append(phone);
+                why.detail.append(name);
+                why.detail.append(u" with the size it was sent with");
+                noteFailure(why);
+            }
+        }
+    }
+    for (const auto& [pcChild, phoneChild] : folders) {
+        if (stopped_)
+            return;
+        if (depth + 1 > ReadDirCommand::max_depth)
+            ++skipped_;
+        else
+            sendTree(link, pcChild, phoneChild, depth + 1);
+    }
 }

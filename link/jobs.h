@@ -109,6 +109,41 @@ private:
     pc_name_claims names_; // the files this execute wrote
 };
 
+// Copies a PC folder tree into a phone folder: the phone folder and each sub-folder are made,
+// every regular file is sent, and each folder is listed afterwards: a file counts as sent only
+// when the phone lists it with its size. Names the phone cannot hold (not one path component of
+// 8-bit characters) are skipped; links to folders are not followed; max_depth and max_folders
+// bound the walk as for ReadDirCommand. A phone that stopped answering or a cancel ends it. The
+// weight is the sum of the file sizes (low 32 bits). ok: every file sent and confirmed, nothing
+// skipped; failure(): the first failure, or the one that ended the walk.
+class WriteDirCommand : public SamsungJob {
+public:
+    WriteDirCommand(const str& pcDir, const str& phoneDir) : pc_(pcDir), phone_(phoneDir) {}
+    std::int32_t weight() override;
+    void execute(SamsungComm& link) override;
+
+    // Whether a PC name can be a phone entry name.
+    static bool phoneName(const str& name);
+
+    // Of the last execute.
+    unsigned sent() const { return sent_; }
+    unsigned failures() const { return failures_; }
+    unsigned skipped() const { return skipped_; }
+    bool stopped() const { return stopped_; }
+
+private:
+    void sendTree(SamsungComm& link, const str& pc, const str& phone, int depth);
+    void noteFailure(const link_failure& why);
+
+    str pc_;
+    str phone_;
+    unsigned sent_ = 0;
+    unsigned failures_ = 0;
+    unsigned skipped_ = 0;
+    unsigned folders_ = 0;
+    bool stopped_ = false;
+};
+
 // getFile(phone path, PC path). The weight is the size as listed; with a size given, a file of
 // another length fails. A PC name that is a short alias of another file gives way to a free
 // "name (2).ext" (savedAs() tells the name written).

@@ -182,6 +182,30 @@ TEST_F(CtlTest, PullCopiesATreeIntoAFolderItMakes) {
     EXPECT_EQ(read_bytes(pc_root.file("/made/here/Trip/b.jpg")), pattern(1900, 2));
 }
 
+TEST_F(CtlTest, PushSendsATreeAndSkipsNamesThePhoneCannotHold) {
+    write_bytes(pc_root.file("/src/a.txt"), "a");
+    write_bytes(pc_root.file("/src/Trip/b.jpg"), pattern(1900, 2));
+    write_bytes(pc_root.file("/src/Trip/Deeper/c.txt"), "c");
+    const fs::path wide = pc_root.file("/src") / fs::path(u"\u540d.txt"); // no 8-bit form
+    write_bytes(wide, "x");
+    write_bytes(phone_root.file("/Up/old.txt"), "kept");
+    startPhone();
+    run_result r = ctl({"push", pc("/src"), "/Up"});
+    EXPECT_ONE_LINE_FAILURE(r);
+    EXPECT_NE(r.err.find("skipped 1 entries"), std::string::npos) << r.err;
+    EXPECT_EQ(tree_of(phone_root.file("/Up")),
+              (std::vector<std::string>{"Trip", "Trip/Deeper", "Trip/Deeper/c.txt", "Trip/b.jpg",
+                                        "a.txt", "old.txt"}));
+    EXPECT_EQ(read_bytes(phone_root.file("/Up/Trip/b.jpg")), pattern(1900, 2));
+
+    // Again, into folders that exist now: replaced, and done.
+    fs::remove(wide);
+    write_bytes(pc_root.file("/src/a.txt"), "again");
+    r = ctl({"push", pc("/src"), "/Up"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(read_bytes(phone_root.file("/Up/a.txt")), "again");
+}
+
 TEST_F(CtlTest, PullWithHostileNamesWritesNothingOutsideItsFolder) {
     write_bytes(phone_root.file("/Pictures/a.jpg"), pattern(300, 1));
     write_bytes(phone_root.file("/Pictures/Sub/b.jpg"), pattern(200, 2));

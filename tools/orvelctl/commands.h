@@ -22,6 +22,7 @@ int cmd_put(ctl_session& s, const str& pcFile, const str& phoneFile);
 int cmd_rm(ctl_session& s, const str& phoneFile);
 int cmd_mkdir(ctl_session& s, const str& phoneDir);
 int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir);
+int cmd_push(ctl_session& s, const str& pcDir, const str& phoneDir);
 int cmd_cat(ctl_session& s, const str& phoneFile);
 
 // Phone path helpers: the folder holding a path ("/" for a top-level name) and its last part.

@@ -21,6 +21,7 @@ const char usage_text[] =
     "  rm PHONE_FILE             delete a phone file\n"
     "  mkdir PHONE_DIR           make a phone folder\n"
     "  pull PHONE_DIR PC_DIR     copy the contents of a phone folder tree into PC_DIR\n"
+    "  push PC_DIR PHONE_DIR     copy the contents of a PC folder tree into PHONE_DIR\n"
     "  cat PHONE_FILE            write a phone file's bytes to standard output\n"
     "PORT is a port name as the system opens it (COM5, /dev/ttyACM0). Without --port the\n"
     "discovered ports are tried from the last to the first.\n";
@@ -34,9 +35,9 @@ struct command_spec {
     const char* name;
     unsigned args;
 };
-constexpr command_spec commands[] = {{"ports", 0}, {"info", 0}, {"ls", 1},
-                                     {"get", 2},   {"put", 2},  {"rm", 1},
-                                     {"mkdir", 1}, {"pull", 2}, {"cat", 1}};
+constexpr command_spec commands[] = {{"ports", 0}, {"info", 0}, {"ls", 1},    {"get", 2},
+                                     {"put", 2},   {"rm", 1},   {"mkdir", 1}, {"pull", 2},
+                                     {"push", 2},  {"cat", 1}};
 
 // A PC file name that does not survive the conversion to the program's text (bytes that are not
 // UTF-8 on POSIX) would name another file: such a name is refused before anything is touched.
@@ -49,7 +50,9 @@ int run_command(ctl_session& session, const std::string& name, const std::vector
 int dispatch(const std::string& name, const std::vector<cli_arg>& a, const str* port) {
     if (name == "ports")
         return cmd_ports();
-    const int pc_index = name == "put" ? 0 : (name == "get" || name == "pull") ? 1 : -1;
+    const int pc_index = (name == "put" || name == "push")   ? 0
+                         : (name == "get" || name == "pull") ? 1
+                                                             : -1;
     if (pc_index >= 0 && !pc_name_kept(a[pc_index]))
         return fail("cannot use PC file name " + a[pc_index].text + ": it is not valid UTF-8");
     ctl_session session;
@@ -81,6 +84,8 @@ int run_command(ctl_session& session, const std::string& name, const std::vector
         return cmd_mkdir(session, a[0].phone);
     if (name == "pull")
         return cmd_pull(session, a[0].phone, a[1].pc);
+    if (name == "push")
+        return cmd_push(session, a[0].pc, a[1].phone);
     return cmd_cat(session, a[0].phone);
 }
 } // namespace

@@ -161,6 +161,37 @@ int cmd_pull(ctl_session& s, const str& phoneDir, const str& pcDir) {
                 " whose names are no PC file names or that lie too deep");
 }
 
+int cmd_push(ctl_session& s, const str& pcDir, const str& phoneDir) {
+    std::error_code ec;
+    if (!fs::is_directory(fs_path(pcDir), ec))
+        return fail("cannot read PC folder " + shown_pc(pcDir) + ": it is no folder");
+    job_result result;
+    unsigned failures = 0, skipped = 0;
+    bool stopped = false;
+    auto* job = new tracked<WriteDirCommand>(result, pcDir, phoneDir);
+    job->after = [&](WriteDirCommand& done) {
+        failures = done.failures();
+        skipped = done.skipped();
+        stopped = done.stopped();
+    };
+    bool ok;
+    {
+        progress_line progress(s.link(), stderr_is_terminal());
+        ok = s.run(job, result);
+    }
+    if (ok)
+        return exit_ok;
+    const std::string copy = "send to " + shown(phoneDir);
+    if (stopped)
+        return fail(s.failureText(copy, copy) + "; the copy to " + shown(phoneDir) +
+                    " ended there");
+    if (failures != 0)
+        return fail(s.failureText(copy, copy) + " (" + std::to_string(failures) +
+                    " of the files and folders of " + shown_pc(pcDir) + " failed, the first here)");
+    return fail("skipped " + std::to_string(skipped) + " entries of " + shown_pc(pcDir) +
+                " whose names the phone cannot hold, that are no files or lie too deep");
+}
+
 int cmd_cat(ctl_session& s, const str& phoneFile) {
     buffer_copy copy(s.link());
     if (!s.run<ReadBufCommand>(phoneFile))
