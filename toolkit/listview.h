@@ -220,6 +220,15 @@ public:
     // them; make no blocking window call while holding it.
     ::mutex& listLock() { return lock_; }
 
+    // The arrow, page, Home and End keys select the row they move to (as file managers do)
+    // instead of only moving the current row, and stop at the ends. Off by default.
+    void setKeysSelect(bool on) { keysSelect_ = on; }
+    bool keysSelect() const { return keysSelect_; }
+    // While the list has the focus it shows a frame around the current row (around the whole
+    // list without one). Off by default.
+    void setShowsFocus(bool on) { showsFocus_ = on; }
+    bool showsFocus() const { return showsFocus_; }
+
     bool isReadOnly() const { return readOnly_; }
     int selectionMode() const { return selectionMode_; }
     vLineEdit* editField() const { return editField_; } // GUI thread; null until the first edit
@@ -247,6 +256,9 @@ public:
     void layoutContents() override;
     void paintContents(vPixmap& pixmap) override;
     void contentsMouseEvent(vMouseEvent* event) override;
+    // The focus frame follows the focus.
+    void focusIn(HWND other) override;
+    void focusOut(HWND other) override;
 
     // The window message that carries work posted to the GUI thread.
     static constexpr UINT listview_message = toolkit_message_free + 0x52;
@@ -335,6 +347,8 @@ private:
     vColor itemTextColor_ = 0;
     vColor selectedTextColor_ = 0xFFFFFF;
     bool dragPending_ = false; // GUI thread
+    bool keysSelect_ = false;  // GUI thread
+    bool showsFocus_ = false;  // GUI thread
     int pressX_ = 0, pressY_ = 0;
 
     int layoutFrom_ = 0;                  // guarded by lock_: rows before it are laid out

@@ -260,7 +260,15 @@ void vListView::keyEvent(vKeyEvent* event) {
     relayout(); // navigation follows the visible rows as they are now
     const std::uint32_t mods = event->modifiers;
     auto moveTo = [&](vListViewItem* target) {
-        setCurrent(target, true, mods);
+        if (keysSelect_) {
+            // The row moved to is selected alone (Control only moves the current row), and the
+            // walk stops at the first and the last row.
+            if (!target)
+                target = current();
+            setCurrent(target, true, (mods & current_control) ? 0u : std::uint32_t(current_left));
+        } else {
+            setCurrent(target, true, mods);
+        }
         emit(this, u"pressed");
         event->accept();
     };
@@ -306,9 +314,11 @@ void vListView::keyEvent(vKeyEvent* event) {
         setExpandedChecked(nullptr, event->key == VK_ADD, false);
         break;
     case VK_TAB:
-        event->accept();
-        if (HWND next = nextTabStop((mods & modifier_shift) == 0))
-            SetFocus(next);
+        // Control+Tab is the window's (it switches pages).
+        if (!(mods & modifier_control)) {
+            event->accept();
+            moveFocus((mods & modifier_shift) == 0);
+        }
         break;
     default:
         break;
@@ -316,6 +326,14 @@ void vListView::keyEvent(vKeyEvent* event) {
     std::lock_guard hold(lock_);
     if (current_)
         current_->keyEvent(event);
+}
+
+void vListView::focusIn(HWND) {
+    invalidate();
+}
+
+void vListView::focusOut(HWND) {
+    invalidate();
 }
 
 // ---- wheel ----

@@ -219,6 +219,19 @@ void vListView::paintContents(vPixmap& pixmap) {
             RECT row{0, item->top_, width, item->top_ + item->height_};
             item->draw(pixmap, row);
         }
+        if (showsFocus_ && hasFocus()) {
+            // The focus shows as a frame: around the current row, or the whole list without one.
+            RECT frame{left, top, left + pixmap.width(), top + height};
+            vColor ink = itemTextColor_;
+            if (current_ && current_->visible_) {
+                frame =
+                    RECT{1, current_->top_ + 1, width - 1, current_->top_ + current_->height_ - 1};
+                if (current_->selected_)
+                    ink = selectedTextColor_;
+            }
+            if (frame.right - frame.left > 2 && frame.bottom - frame.top > 2)
+                pixmap.frameRect(frame, ink);
+        }
     }
     if (oldFont)
         pixmap.select(oldFont);
@@ -241,7 +254,10 @@ void vListViewItem::draw(vPixmap& pixmap, const RECT& row) {
     else if (background_)
         back = background_;
     pixmap.fillRect(row, back);
-    if (list->current_ == this && list->selectionMode_ >= vListView::selection_multi)
+    // The current row of a multi-selection list is framed; in a list that shows the focus only
+    // while it has it, so that one frame on the screen says where the keys go.
+    if (list->current_ == this && list->selectionMode_ >= vListView::selection_multi &&
+        (!list->showsFocus_ || list->hasFocus()))
         pixmap.frameRect(row, ~viewBack & 0xFFFFFF);
     vColor ink = textColor_;
     if (!ink)

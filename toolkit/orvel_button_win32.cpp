@@ -101,6 +101,10 @@ void OrvelButton::paint(vPainter& painter) {
     const RECT all{0, 0, w, h};
     painter.drawText(all, text_center | text_vcenter | text_singleline, text());
 
+    // The focus shows as a frame inside the edges.
+    if (hasFocus() && w > 8 && h > 8)
+        painter.frameRect(3, 3, w - 6, h - 6, checked ? checked_text : normal_text);
+
     // Below the images (taller buttons) the surroundings show.
     if (imagesHeight > 0 && h > imagesHeight)
         painter.fillRect(0, imagesHeight, w, h - imagesHeight, surroundings);

@@ -28,6 +28,10 @@ bool vPopupMenu::addItem(const char16_t* text, unsigned id, HBITMAP bitmap) {
     return true;
 }
 
+bool vPopupMenu::setEnabled(unsigned id, bool on) {
+    return menu_ && EnableMenuItem(menu_, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)) != -1;
+}
+
 bool vPopupMenu::addSeparator() {
     return menu_ && AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
 }

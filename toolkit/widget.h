@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "core/str.h"
@@ -158,6 +159,8 @@ public:
 
     // A bitmap, when given, is shown for both the checked and the unchecked state.
     bool addItem(const char16_t* text, unsigned id, HBITMAP bitmap = nullptr);
+    // A disabled item is shown grey and cannot be chosen.
+    bool setEnabled(unsigned id, bool on);
     bool addSeparator();
     // TrackPopupMenu. With flags 0 the chosen item arrives at the owner as WM_COMMAND with the
     // item id (the owner widget's `command`); with TPM_RETURNCMD the id is answered instead.
@@ -334,6 +337,13 @@ public:
     // The next window with WS_TABSTOP among the siblings (wrapping around), else among this
     // widget's own children; null when none.
     HWND nextTabStop(bool forward);
+    // Tab and Shift+Tab in this widget: the focus goes on in the order that its top-level
+    // window's tab order gives (see setTabOrder), else to nextTabStop.
+    void moveFocus(bool forward);
+    // A top-level window's own order of the focus: the handler moves the focus on from the window
+    // `from` and answers true, or answers false to leave the move to nextTabStop.
+    using tab_order = std::function<bool(HWND from, bool forward)>;
+    void setTabOrder(tab_order order) { tabOrder_ = std::move(order); }
 
     // Scroll bars (bar 0 horizontal, 1 vertical). A maximum above 32000 is scaled down so that
     // the platform never sees more than 32000 units; positions keep the widget's units. From
@@ -397,6 +407,7 @@ protected:
     double hScale_ = 1.0;
     double vScale_ = 1.0;
     std::uint32_t flags_ = 0;
+    tab_order tabOrder_; // GUI thread
 
     vDropTarget* dropTarget_ = nullptr; // owned registration (released by revokeDrops)
     bool itemDrags_ = false;

@@ -124,6 +124,13 @@ bool vWidget::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRE
     case WM_KEYUP:
         handleKey(message, word, param);
         return true;
+    case WM_SYSKEYDOWN:
+        // F10 arrives as a system key; Shift+F10 opens a context menu, so widgets see it as a
+        // key. Other system keys (Alt combinations) keep their default handling.
+        if (word != VK_F10 || GetKeyState(VK_SHIFT) >= 0)
+            return false;
+        handleKey(WM_KEYDOWN, word, param);
+        return true;
     case WM_COMMAND: {
         vWidget* control = param ? fromWindow(reinterpret_cast<HWND>(param)) : nullptr;
         if (control)

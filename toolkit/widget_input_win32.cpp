@@ -242,12 +242,10 @@ void vWidget::handleKey(UINT message, WPARAM word, LPARAM param) {
     keyEvent(&event);
     if (event.accepted || !IsWindow(window))
         return;
-    if (message == WM_KEYDOWN && word == VK_TAB) {
-        if (!still_bound(window, this))
-            return;
-        HWND next = nextTabStop(!(event.modifiers & modifier_shift));
-        if (next)
-            SetFocus(next);
+    // Tab moves the focus; Control+Tab goes on to the parents (the window switches pages).
+    if (message == WM_KEYDOWN && word == VK_TAB && !(event.modifiers & modifier_control)) {
+        if (still_bound(window, this))
+            moveFocus(!(event.modifiers & modifier_shift));
         return;
     }
     if (HWND parent = parent_of(window))

@@ -155,4 +155,16 @@ HWND vWidget::nextTabStop(bool forward) {
     return first;
 }
 
+void vWidget::moveFocus(bool forward) {
+    HWND self = window_;
+    if (!self)
+        return;
+    HWND root = GetAncestor(self, GA_ROOT);
+    vWidget* top = root ? fromWindow(root) : nullptr;
+    if (top && top->tabOrder_ && top->tabOrder_(self, forward))
+        return;
+    if (HWND next = nextTabStop(forward))
+        SetFocus(next);
+}
+
 } // namespace vwin

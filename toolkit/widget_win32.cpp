@@ -342,11 +342,8 @@ LRESULT CALLBACK vWidget::controlProc(HWND window, UINT message, WPARAM word, LP
         case WM_KEYUP:
             if (word == VK_TAB) {
                 // Tab leaves the control instead of reaching it.
-                if (message == WM_KEYDOWN) {
-                    HWND next = object->nextTabStop(GetKeyState(VK_SHIFT) >= 0);
-                    if (next)
-                        SetFocus(next);
-                }
+                if (message == WM_KEYDOWN)
+                    object->moveFocus(GetKeyState(VK_SHIFT) >= 0);
                 return 0;
             }
             {
