@@ -1,0 +1,64 @@
+#include "core/lang_texts.h"
+
+#include "core/lang.h"
+
+namespace {
+
+// In the order of ui_text.
+const ui_text_forms texts[] = {
+    {u"Devices", u"Ger\u00e4te"},
+    {u"Browser", u"Dateien"},
+    {u"Java Apps", u"Java-Spiele"},
+    {u"Specials", u"Extras"},
+    {u"Auto Connect", u"Verbinden"},
+    {u"Devices:", u"Ger\u00e4te:"},
+    {u"Properties:", u"Eigenschaften:"},
+    {u"Not connected", u"Nicht verbunden"},
+    {u"Manufacturer: ", u"Hersteller: "},
+    {u"Model: ", u"Modell: "},
+    {u"Serial number: ", u"Seriennummer: "},
+    {u"Product name: ", u"Produktname: "},
+    {u"Firmware: ", u"Firmware: "},
+    {u"Battery: ", u"Akku: "},
+    {u"Phone number: ", u"Telefonnummer: "},
+    {u"Folder:", u"Ordner:"},
+    {u"Files:", u"Dateien:"},
+    {u"Size", u"Gr\u00f6\u00dfe"},
+    {u"Copy...", u"Kopieren..."},
+    {u"Delete", u"L\u00f6schen"},
+    {u"Refresh", u"Aktualisieren"},
+    {u"Destination Folder:", u"Zielverzeichnis:"},
+    {u"Delete {} from the phone?", u"{} vom Telefon l\u00f6schen?"},
+    {u"Delete {} files from the phone?", u"{} Dateien vom Telefon l\u00f6schen?"},
+    {u"Profiles (read-only):", u"Profile (nur lesen):"},
+    {u"Touch (read-only):", u"Touch (nur lesen):"},
+    {u"Menu:", u"Men\u00fc:"},
+    {u"Save", u"Speichern"},
+    {u"Copying {}", u"kopiere {}"},
+};
+static_assert(sizeof texts / sizeof texts[0] == ui_text_count, "one entry per key");
+
+} // namespace
+
+ui_text_forms uiTextForms(ui_text key) {
+    const int i = static_cast<int>(key);
+    if (i < 0 || i >= ui_text_count)
+        return {u"", u""};
+    return texts[i];
+}
+
+const char16_t* uiText(ui_text key) {
+    const ui_text_forms forms = uiTextForms(key);
+    return langText(forms.english, forms.german, lang_german);
+}
+
+str uiTextWith(ui_text key, const str& value) {
+    const str pattern(uiText(key));
+    const int at = pattern.find(u"{}");
+    if (at < 0)
+        return pattern;
+    str out(pattern.substr(0, at));
+    out.append(value);
+    out.append(str(pattern.substr(at + 2)));
+    return out;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Every text the windows show, in English and German, in one table. A view asks for a text by its
+// key; the form follows the user's language (see lang.h).
+
+#include "core/str.h"
+
+enum class ui_text : int {
+    tab_devices,
+    tab_browser,
+    tab_java,
+    tab_specials,
+    auto_connect,
+    devices_label,
+    properties_label,
+    not_connected,
+    manufacturer,
+    model,
+    serial_number,
+    product_name,
+    firmware,
+    battery,
+    phone_number,
+    folder_label,
+    files_label,
+    size_column,
+    menu_copy,
+    menu_delete,
+    menu_refresh,
+    picker_title,
+    delete_one,  // "{}": the file's name
+    delete_many, // "{}": the number of files
+    profiles_label,
+    touch_label,
+    menu_label,
+    save,
+    copying, // "{}": the file's name
+    count_   // the number of texts; not a text
+};
+
+inline constexpr int ui_text_count = static_cast<int>(ui_text::count_);
+
+// Both forms of one text.
+struct ui_text_forms {
+    const char16_t* english;
+    const char16_t* german;
+};
+
+// The forms of a key (both empty for a value outside the table).
+ui_text_forms uiTextForms(ui_text key);
+// The text of a key in the user's language.
+const char16_t* uiText(ui_text key);
+// The text of a key with its "{}" replaced by `value` (the text unchanged when it has none).
+str uiTextWith(ui_text key, const str& value);
