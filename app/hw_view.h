@@ -3,7 +3,7 @@
 // phone, probes the USB ones and lists those that answer (Bluetooth ports are listed unprobed).
 // The user connects by double-clicking a port or with "Auto Connect". Once the link reports
 // "connected" the view queues the seven identity questions and lists each answer under
-// "Properties:"; before that the list shows the user's language number.
+// "Properties:"; before that the list says that no phone is connected.
 
 #include <functional>
 
@@ -23,6 +23,7 @@ public:
     static constexpr vwin::vColor white = 0xFFFFFF;
     static constexpr vwin::vColor blue = 0x157DCC;
     static constexpr vwin::vColor grey = 0xF0F0F0;
+    static constexpr vwin::vColor port_grey = 0x606060;
 
     portItem(vwin::vListView* owner, const str& name, const str& port, const vwin::vPixmap* icon);
     ~portItem() override;
@@ -40,6 +41,13 @@ private:
 struct OrvelPortDiscovery {
     registry* reg = nullptr;
     std::function<bool(const str& port)> probe;
+};
+
+// The port list: Return on a row emits "activated"(row), which connects like a double-click.
+class OrvelPortList : public vwin::vListView {
+public:
+    using vwin::vListView::vListView;
+    void startEdit(vwin::vListViewItem* item, bool force) override;
 };
 
 class OrvelHWView : public vwin::vWidget {
@@ -63,8 +71,10 @@ public:
     bool autoConnect();
     // Empties the properties and queues the seven identity questions.
     void askIdentity();
-    // An answer arrived (on the link worker): one row "label" + "answer".
-    void addProperty(const char16_t* label, const char16_t* answer);
+    // An answer arrived (on the link worker): one row, the question's label and the answer as a
+    // person reads it (the phone's answer at the right when it reads differently). The jobs
+    // carry their AT command as their label.
+    void addProperty(const char16_t* command, const char16_t* answer);
     // The link's "connected" and "disconnected".
     void connected() { askIdentity(); }
     void disconnected();
@@ -86,7 +96,7 @@ private:
     bool built_ = false; // the children exist (layout waits for them)
     SamsungComm& link_;
     vwin::vLabel devicesLabel_;
-    vwin::vListView portList_;
+    OrvelPortList portList_;
     OrvelButton connectButton_;
     vwin::vLabel propertiesLabel_;
     vwin::vListView propertiesList_;

@@ -1,10 +1,11 @@
 #pragma once
 // The Devices view's parts that need no window: the port records of a discovery text, the
-// identity questions asked after connecting, the texts by language and the layout.
+// identity questions asked after connecting, how their answers are shown, and the layout.
 
 #include <vector>
 
 #include "app/orvel_gui_model.h"
+#include "core/lang_texts.h"
 #include "core/str.h"
 
 // One name/port pair of a discovery text.
@@ -17,26 +18,31 @@ struct OrvelPortRecord {
 // pieces at a time; a pair whose name is empty is left out, one whose port is empty is kept.
 std::vector<OrvelPortRecord> portRecords(const str& text);
 
-// An identity question: its label in English and German and the AT command that asks it.
+// How an identity answer is shown.
+enum class identity_value {
+    plain,   // the answer without surrounding blanks
+    battery, // "+CBC: <state>,<charge>": the charge as a percentage, "80 %"
+    number,  // "+CNUM: <name>,<number>,<type>": the number, "+491701234567"
+};
+
+// An identity question: its label, the AT command that asks it and how its answer is shown.
 struct OrvelIdentityQuestion {
-    const char16_t* english;
-    const char16_t* german;
+    ui_text label;
     const char16_t* command;
+    identity_value value;
 };
 
 inline constexpr int identity_question_count = 7;
 // In the order in which they are queued.
 extern const OrvelIdentityQuestion identity_questions[identity_question_count];
 
-// A question's label in the user's language.
-const char16_t* identityLabel(const OrvelIdentityQuestion& question);
-// The row text of an answer: the label immediately followed by the answer.
-str propertyRow(const char16_t* label, const char16_t* answer);
-// "Language: %d" or, in German, "Sprache: %d" with the user's primary language number.
-str languageRow();
-// "Devices:" / "Geräte:" and "Properties:" / "Eigenschaften:".
-const char16_t* devicesLabelText();
-const char16_t* propertiesLabelText();
+// The question asked by that AT command; null when none is.
+const OrvelIdentityQuestion* identityQuestionOf(const char16_t* command);
+// An answer as a person reads it (the answer is the phone's line after its "+WORD:"). An answer
+// that does not have the expected form is shown as it came, without surrounding blanks.
+str identityValue(identity_value kind, const char16_t* answer);
+// The row of an answer: the label in the user's language (it ends in ": ") and the value.
+str identityRow(const OrvelIdentityQuestion& question, const char16_t* answer);
 
 // Row heights of the two lists.
 inline constexpr int port_row_height = 25;

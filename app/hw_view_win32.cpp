@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/hw_view_model.h"
+#include "core/lang_texts.h"
 #include "core/vobject.h"
 #include "link/jobs.h"
 #include "link/port_discovery.h"
@@ -22,7 +23,8 @@ void portItem::draw(vPixmap& pixmap, const RECT& row) {
         pixmap.draw(row.left, row.top, *icon());
     pixmap.setTextColor(selected ? white : blue);
     pixmap.drawText(row.left + 28, row.top + 5, text().c_str());
-    pixmap.setTextColor(grey);
+    // The port name in a grey that reads on white (the panel grey would not).
+    pixmap.setTextColor(selected ? white : port_grey);
     const RECT inner{row.left + 5, row.top + 5, row.right - 5, row.bottom - 5};
     pixmap.drawText(inner, text_right, port_);
     pixmap.fillRect(row.left, row.bottom - 1, row.right - row.left, 1, grey);
@@ -32,9 +34,11 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link)
     : OrvelHWView(parent, link, OrvelPortDiscovery{}) {}
 
 OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDiscovery& discovery)
-    : vWidget(parent, u""), link_(link), devicesLabel_(this, devicesLabelText(), text_bottom),
-      portList_(this, true, vListView::selection_multi), connectButton_(this, u"Auto Connect"),
-      propertiesLabel_(this, propertiesLabelText(), text_bottom),
+    : vWidget(parent, u""), link_(link),
+      devicesLabel_(this, uiText(ui_text::devices_label), text_bottom),
+      portList_(this, true, vListView::selection_multi),
+      connectButton_(this, uiText(ui_text::auto_connect)),
+      propertiesLabel_(this, uiText(ui_text::properties_label), text_bottom),
       propertiesList_(this, true, vListView::selection_none) {
     setBackgroundColor(panel_grey);
     // A label paints no background of its own; with the view clipping its children, the space
@@ -45,12 +49,15 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
     portList_.setBackgroundColor(white);
     portList_.setHScrollEnabled(false);
     portList_.setFitWidth(true);
+    portList_.setKeysSelect(true);
+    portList_.setShowsFocus(true);
 
     usbIcon_.loadResource(nullptr, usb_icon_id);
     bluetoothIcon_.loadResource(nullptr, bluetooth_icon_id);
     findPorts(discovery);
 
     connect(&portList_, u"doubleClicked", this, &OrvelHWView::connectItem);
+    connect(&portList_, u"activated", this, &OrvelHWView::connectItem);
     connect(static_cast<vObject*>(&link_), u"InfoCommand", this, &OrvelHWView::addProperty);
     connect(&connectButton_, u"clicked", this, &OrvelHWView::autoConnect);
 
@@ -58,7 +65,8 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
     propertiesList_.setItemTextColor(blue);
     propertiesList_.setHScrollEnabled(false);
     propertiesList_.setFitWidth(true);
-    new vListViewItem(&propertiesList_, languageRow(), property_row_height);
+    propertiesList_.setShowsFocus(true);
+    new vListViewItem(&propertiesList_, str(uiText(ui_text::not_connected)), property_row_height);
     built_ = true;
 }
 
@@ -124,15 +132,30 @@ bool OrvelHWView::autoConnect() {
 void OrvelHWView::askIdentity() {
     propertiesList_.clear();
     for (const OrvelIdentityQuestion& question : identity_questions)
-        link_.addJob(new InfoCommand(str(question.command), str(identityLabel(question))));
+        link_.addJob(new InfoCommand(str(question.command), str(question.command)));
 }
 
-void OrvelHWView::addProperty(const char16_t* label, const char16_t* answer) {
-    new vListViewItem(&propertiesList_, propertyRow(label, answer), property_row_height);
+void OrvelHWView::addProperty(const char16_t* command, const char16_t* answer) {
+    const OrvelIdentityQuestion* question = identityQuestionOf(command);
+    if (!question)
+        return;
+    auto* row = new vListViewItem(static_cast<vListView*>(nullptr), identityRow(*question, answer),
+                                  property_row_height);
+    // The phone's own answer stays readable at the right where it was shown differently.
+    const str raw(answer ? answer : u"");
+    if (identityValue(identity_value::plain, answer) != identityValue(question->value, answer))
+        row->setRightText(identityValue(identity_value::plain, raw.c_str()));
+    propertiesList_.insertItem(row, -1);
 }
 
 void OrvelHWView::disconnected() {
     propertiesList_.clear();
+    new vListViewItem(&propertiesList_, str(uiText(ui_text::not_connected)), property_row_height);
+}
+
+void OrvelPortList::startEdit(vListViewItem* item, bool) {
+    // Return on a port row connects, as a double-click does.
+    emit(this, u"activated", item);
 }
 
 void OrvelHWView::keyEvent(vKeyEvent* event) {

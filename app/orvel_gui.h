@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/orvel_gui_model.h"
 #include "core/str.h"
@@ -53,6 +54,13 @@ public:
     void setProgress(std::uint32_t unused);                     // "setprogress"
     void addProgress(std::uint32_t amount);                     // "addprogress"
 
+    // Control+Tab and Control+Shift+Tab go to the next and the previous page, Control+1..4 to
+    // that page; its first control takes the focus.
+    void keyEvent(vwin::vKeyEvent* event) override;
+    // Tab order: the four tab buttons, then the shown page's controls in reading order.
+    std::vector<vwin::vWidget*> focusOrder() const;
+    bool dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) override;
+
     void paint(vwin::vPainter& painter) override;
     void mouseEvent(vwin::vMouseEvent* event) override;
     void resized(int w, int h) override;
@@ -79,6 +87,7 @@ private:
     void showJava() { selectTab(tab_java); }
     void showSpecials() { selectTab(tab_specials); }
     void connectLink();
+    bool focusNext(HWND from, bool forward);
 
     SamsungComm& link_;
     const str baseTitle_;

@@ -1,5 +1,7 @@
 #include "app/orvel_gui_model.h"
 
+#include "core/lang_texts.h"
+
 OrvelProgress::OrvelProgress(const char16_t* text) : text_(text ? text : u"") {}
 
 void OrvelProgress::setInfo(const char16_t* text) {
@@ -57,6 +59,14 @@ str OrvelProgress::title(const snapshot& state, const str& base) {
     str t;
     t.format(u"Orvel %2d%%", percent(state.value, state.max));
     return t;
+}
+
+str progressCaption(const char16_t* linkText) {
+    const str text(linkText ? linkText : u"");
+    const char16_t* copying = u"kopiere ";
+    if (text.compare(copying, true, 8) != 0)
+        return text;
+    return uiTextWith(ui_text::copying, str(text.substr(8)));
 }
 
 namespace orvel_layout {

@@ -55,6 +55,10 @@ private:
     str text_; // guarded by text_lock_
 };
 
+// The progress caption in the user's language, from the link's text ("kopiere <name>" while a
+// file is copied); any other text as it came.
+str progressCaption(const char16_t* linkText);
+
 // A rectangle in client coordinates.
 struct OrvelRect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -73,6 +77,9 @@ inline constexpr int tab_count = 4;
 inline constexpr int client_width = 640;
 inline constexpr int client_height = 520;
 inline constexpr int strip_height = 20;
+// The smallest client area in which no tab, list or button is cut or overlapped.
+inline constexpr int min_client_width = 560;
+inline constexpr int min_client_height = 440;
 
 // Tab button i (0..3) of the main window.
 OrvelRect tabButton(int index);

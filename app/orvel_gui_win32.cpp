@@ -2,7 +2,7 @@
 
 #include "app/folder_view.h"
 #include "app/hw_view.h"
-#include "core/lang.h"
+#include "core/lang_texts.h"
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
 #include "orvel_version.h"
@@ -31,12 +31,12 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
     windowFont_.create(u"tahoma", 14, 75, 0, 100);
     setFont(windowFont_.handle());
 
-    const char16_t* labels[4] = {langText(u"Devices", u"Ger\u00e4te", lang_german), u"Browser",
-                                 u"Java Apps", u"Specials"};
+    const ui_text labels[4] = {ui_text::tab_devices, ui_text::tab_browser, ui_text::tab_java,
+                               ui_text::tab_specials};
     void (OrvelGUI::*show[4])() = {&OrvelGUI::showDevices, &OrvelGUI::showBrowser,
                                    &OrvelGUI::showJava, &OrvelGUI::showSpecials};
     for (int i = 0; i < orvel_layout::tab_count; ++i) {
-        buttons_[i] = std::make_unique<OrvelButton>(this, labels[i]);
+        buttons_[i] = std::make_unique<OrvelButton>(this, uiText(labels[i]));
         switch (i) {
         case tab_devices:
             views_[i] = adopt(devices_, new OrvelHWView(this, link_));
@@ -57,6 +57,7 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
     }
     connectLink();
     selectTab(tab_devices);
+    setTabOrder([this](HWND from, bool forward) { return focusNext(from, forward); });
 
     if (!pointer) {
         POINT screen{0, 0};
@@ -109,6 +110,13 @@ OrvelGUI::~OrvelGUI() {
 void OrvelGUI::selectTab(int index) {
     if (index < 0 || index >= orvel_layout::tab_count)
         return;
+    // The focus must not stay in a view that is being hidden: keys would go on reaching it.
+    // On a tab button it moves to the chosen one.
+    HWND focus = GetFocus();
+    bool focusLeaves =
+        focus && views_[tab_] && views_[tab_]->window() && IsChild(views_[tab_]->window(), focus);
+    for (const auto& button : buttons_)
+        focusLeaves = focusLeaves || (focus && button && button->window() == focus);
     tab_ = index;
     for (int i = 0; i < orvel_layout::tab_count; ++i)
         if (buttons_[i])
@@ -116,10 +124,92 @@ void OrvelGUI::selectTab(int index) {
     for (int i = 0; i < orvel_layout::tab_count; ++i)
         if (views_[i])
             views_[i]->setVisible(i == index);
+    if (focusLeaves && buttons_[index])
+        buttons_[index]->setFocus();
+}
+
+std::vector<vWidget*> OrvelGUI::focusOrder() const {
+    std::vector<vWidget*> order;
+    for (const auto& button : buttons_)
+        order.push_back(button.get());
+    // The shown view's controls in reading order: left column before right, top before bottom.
+    switch (tab_) {
+    case tab_devices:
+        order.insert(order.end(), {&devices_->portList(), &devices_->connectButton(),
+                                   &devices_->propertiesList()});
+        break;
+    case tab_browser:
+        order.insert(order.end(), {browser_->folderPane(), browser_->filePane()});
+        break;
+    case tab_java:
+        order.push_back(&java_->gamesList());
+        break;
+    default:
+        order.insert(order.end(), {&specials_->profilesList(), &specials_->touchList(),
+                                   &specials_->saveButton(), &specials_->menuList()});
+        break;
+    }
+    return order;
+}
+
+bool OrvelGUI::focusNext(HWND from, bool forward) {
+    const std::vector<vWidget*> order = focusOrder();
+    const int n = static_cast<int>(order.size());
+    // The control that holds `from` (an edit field belongs to its list); none: from the start.
+    int at = forward ? -1 : n;
+    for (int i = 0; i < n; ++i) {
+        HWND own = order[i] ? order[i]->window() : nullptr;
+        if (own && (own == from || IsChild(own, from)))
+            at = i;
+    }
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((at + (forward ? step : -step)) % n + n) % n;
+        HWND target = order[i] ? order[i]->window() : nullptr;
+        if (target && IsWindowVisible(target) && IsWindowEnabled(target)) {
+            SetFocus(target);
+            return true;
+        }
+    }
+    return false;
+}
+
+void OrvelGUI::keyEvent(vKeyEvent* event) {
+    if (event->type != event_key_down || !(event->modifiers & modifier_control))
+        return;
+    int target = -1;
+    if (event->key == VK_TAB) {
+        const int step = (event->modifiers & modifier_shift) ? orvel_layout::tab_count - 1 : 1;
+        target = (tab_ + step) % orvel_layout::tab_count;
+    } else if (event->key >= '1' && event->key < '1' + orvel_layout::tab_count) {
+        target = static_cast<int>(event->key - '1');
+    }
+    if (target < 0)
+        return;
+    event->accept();
+    selectTab(target);
+    // The page's first control takes the focus, so its keys work at once.
+    const std::vector<vWidget*> order = focusOrder();
+    if (order.size() > orvel_layout::tab_count && order[orvel_layout::tab_count])
+        order[orvel_layout::tab_count]->setFocus();
+}
+
+bool OrvelGUI::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) {
+    if (message == WM_GETMINMAXINFO) {
+        // No smaller than what shows every tab, list and button whole.
+        RECT frame{0, 0, orvel_layout::min_client_width, orvel_layout::min_client_height};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        auto* limits = reinterpret_cast<MINMAXINFO*>(param);
+        limits->ptMinTrackSize.x = frame.right - frame.left;
+        limits->ptMinTrackSize.y = frame.bottom - frame.top;
+        result = 0;
+        return true;
+    }
+    return vWidget::dispatch(window, message, word, param, result);
 }
 
 void OrvelGUI::setProgressInfo(const char16_t* text) {
-    progress_.setInfo(text);
+    progress_.setInfo(progressCaption(text).c_str());
 }
 
 void OrvelGUI::setProgressMax(std::uint32_t low, std::uint32_t high) {

@@ -25,6 +25,8 @@ public:
     ~javaItem() override;
     // Blue on white, white on blue when selected; the name 28 pixels in and 5 down.
     void draw(vwin::vPixmap& pixmap, const RECT& row) override;
+    // By name, ignoring case.
+    int compare(vwin::vListViewItem* other, int argument) override;
 
     str path;
 };
@@ -40,7 +42,7 @@ public:
     void disconnected();
     // "BrowseEntry" (link worker): a sub-folder of a games folder is a game.
     void browseEntry(const char16_t* folder, const char16_t* name, std::uint32_t attributes);
-    // "BrowseEnd" (link worker): the first folder's games are sorted by name.
+    // "BrowseEnd" (link worker): the games are sorted by name, ignoring case.
     void browseEnd(const char16_t* folder);
 
     void resized(int w, int h) override;

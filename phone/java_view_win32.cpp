@@ -20,6 +20,10 @@ javaItem::javaItem(vListView* owner, const str& name, const str& folderPath)
 
 javaItem::~javaItem() = default;
 
+int javaItem::compare(vListViewItem* other, int) {
+    return text().compare(other ? other->text().c_str() : u"", false);
+}
+
 void javaItem::draw(vPixmap& pixmap, const RECT& row) {
     const bool selected = isSelected();
     pixmap.fillRect(row, selected ? blue : white);
@@ -35,6 +39,8 @@ OrvelJavaView::OrvelJavaView(vWidget* parent, SamsungComm& link)
     games_->setBackgroundColor(white);
     games_->setHScrollEnabled(false);
     games_->setFitWidth(true);
+    games_->setKeysSelect(true);
+    games_->setShowsFocus(true);
 
     vObject* sender = &link_;
     connect(sender, u"BrowseEntry", this, &OrvelJavaView::browseEntry);
@@ -80,9 +86,9 @@ void OrvelJavaView::browseEntry(const char16_t* folder, const char16_t* name,
     new javaItem(games_.get(), str(name), path); // the list owns it
 }
 
-void OrvelJavaView::browseEnd(const char16_t* folder) {
-    if (isFirstGamesFolder(folder))
-        games_->sort(0, true);
+void OrvelJavaView::browseEnd(const char16_t*) {
+    // After either folder: a game listed (or installed) later takes its place in the order.
+    games_->sort(0, true);
 }
 
 void OrvelJavaView::resized(int w, int h) {

@@ -22,7 +22,8 @@
 // of their section. Lines cannot be added, removed or moved here.
 class OrvelEditFile : public vwin::vListView {
 public:
-    static constexpr int line_height = 10;
+    // At least as tall as the page's 12-pixel font with its descenders.
+    static constexpr int line_height = 16;
 
     explicit OrvelEditFile(vwin::vWidget* parent);
     ~OrvelEditFile() override;
@@ -48,12 +49,12 @@ private:
     bool loaded_ = false;   // guarded by listLock()
     bool lastOpen_ = false; // guarded by listLock(): the last line had no line feed
     ini_lines::text_form form_ = ini_lines::text_form::bytes; // guarded by listLock()
-    int refused_ = 0;       // GUI thread
+    int refused_ = 0;                                         // GUI thread
 };
 
 class OrvelSpecial : public vwin::vWidget {
 public:
-    static constexpr int list_item_height = 12;
+    static constexpr int list_item_height = 16;
 
     OrvelSpecial(vwin::vWidget* parent, SamsungComm& link);
     ~OrvelSpecial() override;

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/lang_texts.h"
 #include "link/jobs.h"
 #include "phone/orvel_special_files.h"
 #include "phone/orvel_special_view.h"
@@ -29,6 +30,7 @@ void setListLooks(vListView& list) {
     list.setItemTextColor(text_blue);
     list.setHScrollEnabled(false);
     list.setFitWidth(true);
+    list.setShowsFocus(true);
 }
 
 // Replaces the rows of a read-only list by one row per text, in one step.
@@ -48,14 +50,14 @@ OrvelSpecial::OrvelSpecial(vWidget* parent, SamsungComm& link) : vWidget(parent,
     setFont(font_);
     setBackgroundColor(page_background);
 
-    profilesLabel_ = makeLabel(this, u"Profiles:");
+    profilesLabel_ = makeLabel(this, uiText(ui_text::profiles_label));
     profiles_ = std::make_unique<vListView>(this, true, vListView::selection_single);
-    touchLabel_ = makeLabel(this, u"Touch:");
+    touchLabel_ = makeLabel(this, uiText(ui_text::touch_label));
     touch_ = std::make_unique<vListView>(this, true, vListView::selection_none);
-    menuLabel_ = makeLabel(this, u"Menu:");
+    menuLabel_ = makeLabel(this, uiText(ui_text::menu_label));
     menu_ = std::make_unique<OrvelEditFile>(this);
     // The program's button look (its tab-button images and font) when it has set one.
-    save_ = std::make_unique<OrvelButton>(this, u"Save");
+    save_ = std::make_unique<OrvelButton>(this, uiText(ui_text::save));
     setListLooks(*profiles_);
     setListLooks(*touch_);
     setListLooks(*menu_);
@@ -127,7 +129,8 @@ void OrvelSpecial::resized(int w, int h) {
     profiles_->setGeometry(5, 20, hw - 10, hh - 20);
     touchLabel_->setGeometry(5, hh, hw - 10, 18);
     touch_->setGeometry(5, hh + 20, hw - 10, hh - 20);
-    menuLabel_->setGeometry(hw + 5, 0, hw - 60, 18);
-    save_->setGeometry(w - 50, 0, 50, 18);
+    // Wide enough for "Speichern" in the button font.
+    menuLabel_->setGeometry(hw + 5, 0, hw - 105, 18);
+    save_->setGeometry(w - 95, 0, 90, 19);
     menu_->setGeometry(hw + 5, 20, hw - 10, h - 20);
 }

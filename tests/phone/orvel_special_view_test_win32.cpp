@@ -166,9 +166,9 @@ TEST_F(SpecialsPage, ReadsTheFiveFilesInOrderAndShowsThem) {
     EXPECT_EQ(rowTexts(view->touchList()), touch);
     EXPECT_EQ(rowTexts(view->menuList()), menu);
     for (int i = 0; i < view->profilesList().count(); ++i)
-        EXPECT_EQ(view->profilesList().at(i)->height(), 12);
+        EXPECT_EQ(view->profilesList().at(i)->height(), OrvelSpecial::list_item_height);
     for (int i = 0; i < view->menuList().count(); ++i)
-        EXPECT_EQ(view->menuList().at(i)->height(), 10);
+        EXPECT_EQ(view->menuList().at(i)->height(), OrvelEditFile::line_height);
 
     // Section colours: lines above the first "#" line take the first colour; the sixth section
     // (#Widgets) wraps to the first again.
@@ -332,8 +332,8 @@ TEST_F(SpecialsPage, ChildrenAreLaidOutByHalves) {
         {"profiles list", &view->profilesList(), {5, 20, 190, 130}},
         {"touch label", &view->touchLabel(), {5, 150, 190, 18}},
         {"touch list", &view->touchList(), {5, 170, 190, 130}},
-        {"menu label", &view->menuLabel(), {205, 0, 140, 18}},
-        {"save button", &view->saveButton(), {350, 0, 50, 18}},
+        {"menu label", &view->menuLabel(), {205, 0, 95, 18}},
+        {"save button", &view->saveButton(), {305, 0, 90, 19}},
         {"menu list", &view->menuList(), {205, 20, 190, 280}},
     };
     for (const auto& c : children) {
