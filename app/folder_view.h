@@ -78,12 +78,14 @@ struct OrvelFolderRow {
     str phonePath() const;
 };
 
-// A pane: a list view of OrvelFolderItem rows with a context menu ("Copy...", "Delete").
-// Signals: "cd"(path text) when a folder row is activated (double click or Return), "copy"(row)
-// and "delete"(row) when the menu item is chosen.
+// A pane: a list view of OrvelFolderItem rows with a context menu ("Copy...", "Delete",
+// "Refresh"; "Delete" is disabled on folder rows, which the phone cannot remove). The menu opens
+// on a right-click, Shift+F10 or the Menu key. Signals: "cd"(path text) when a folder row is
+// activated (double click or Return), "copy"(row) and "delete"(row) when the menu item is chosen,
+// "refresh" for the menu's "Refresh".
 class OrvelFolder : public vwin::vListView {
 public:
-    enum : std::uint32_t { command_copy = 1, command_delete = 2 };
+    enum : std::uint32_t { command_copy = 1, command_delete = 2, command_refresh = 3 };
 
     // The folder pane (tree on) or the file pane (tree off), a child of the view.
     OrvelFolder(vwin::vWidget* view, bool tree);
@@ -103,8 +105,14 @@ public:
     // The row the context menu was last opened on (identity only), and its fields then.
     const vwin::vListViewItem* menuItem() const { return menuItem_; }
 
-    // Handlers of the pane's own list signals.
+    // Handlers of the pane's own list signals. A right-click on a row that is not selected
+    // selects it alone first; one inside the selection keeps it.
     void rightButtonClicked(vwin::vListViewItem* item, int screenX, int screenY);
+    // The context menu of `item` (null: only "Refresh") at a screen point.
+    void openMenu(vwin::vListViewItem* item, int screenX, int screenY);
+    // Shift+F10 and the Menu key open the menu of the current row beside it; Delete in the file
+    // pane emits "delete" with the current row.
+    void keyEvent(vwin::vKeyEvent* event) override;
     void clicked(vwin::vListViewItem* item, int screenX, int screenY);
     void opener(vwin::vListViewItem* item);
 
@@ -142,10 +150,20 @@ public:
                      std::uint32_t extra, std::uint32_t size);
     void browseEnd(const char16_t* path);
 
+    // Lists the current folder again without emptying the file pane first: the rows change when
+    // the listing arrives (F5, "Refresh", after a delete).
+    bool refresh();
+    // Lists the folder above the current one (Backspace); false at the root.
+    bool openParent();
+
     // The panes' menu choices (GUI thread): the selected rows and the given one.
     void copyFolders(vwin::vListViewItem* row);
     void copyFiles(vwin::vListViewItem* row);
+    // Asks first, naming the file or the number of files; once confirmed the deletes are queued
+    // and the folder is listed again, so a row goes only when the phone's listing lacks it.
     void deleteFiles(vwin::vListViewItem* row);
+    // F5 lists the current folder again, Backspace opens the parent folder.
+    void keyEvent(vwin::vKeyEvent* event) override;
     // "copyFiles" of the file pane: nothing emits it.
     void copyFilesRequested() {}
 
@@ -173,6 +191,9 @@ protected:
     // Shows the folder picker; true, with the destination set, when a folder of the file system
     // was picked. A cancel keeps the destination as it was.
     virtual bool pickDestination(const char16_t* title);
+    // Asks the question of a delete (OK / Cancel: Return confirms, Escape cancels); true when
+    // confirmed.
+    virtual bool confirmDelete(const str& question);
 
 private:
     bool queue(SamsungJob* job);
@@ -180,6 +201,7 @@ private:
     SamsungComm& link_;
     std::unique_ptr<vwin::vLabel> folderLabel_;
     std::unique_ptr<vwin::vLabel> filesLabel_;
+    std::unique_ptr<vwin::vLabel> sizeLabel_;
     std::unique_ptr<OrvelFolder> folders_;
     std::unique_ptr<OrvelFolder> files_;
     str currentPath_;                     // guarded by folders_->listLock()

@@ -5,7 +5,7 @@
 
 #include "app/folder_view.h"
 #include "app/folder_view_paths.h"
-#include "core/lang.h"
+#include "core/lang_texts.h"
 #include "core/vobject.h"
 
 OrvelFolder::OrvelFolder(vwin::vWidget* view, bool tree)
@@ -17,6 +17,8 @@ OrvelFolder::OrvelFolder(vwin::vWidget* view, bool tree)
     // No horizontal bar: the contents are as wide as the pane.
     setHScrollEnabled(false);
     setFitWidth(true);
+    setKeysSelect(true);
+    setShowsFocus(true);
     connect(this, u"rightButtonClicked", this, &OrvelFolder::rightButtonClicked);
     connect(this, u"clicked", this, &OrvelFolder::clicked);
     connect(this, u"opener", this, &OrvelFolder::opener);
@@ -69,18 +71,69 @@ std::vector<OrvelFolderRow> OrvelFolder::takeRows(const OrvelFolderRow& given, b
 }
 
 void OrvelFolder::rightButtonClicked(vwin::vListViewItem* item, int screenX, int screenY) {
+    bool outside = false;
+    {
+        std::lock_guard hold(listLock());
+        const OrvelFolderItem* row = rowLocked(item);
+        outside = row && !row->isSelected();
+    }
+    // A row outside the selection becomes the selection, so the menu acts on what is shown.
+    if (outside)
+        setCurrent(item, true, current_left);
+    openMenu(item, screenX, screenY);
+}
+
+void OrvelFolder::openMenu(vwin::vListViewItem* item, int screenX, int screenY) {
     OrvelFolderRow row;
-    if (!item || !copyRow(item, row))
-        return;
-    menuItem_ = item;
+    const bool onRow = item && copyRow(item, row);
+    menuItem_ = onRow ? item : nullptr;
     menuRow_ = std::move(row);
     vwin::vPopupMenu menu;
-    menu.addItem(langText(u"Copy...", u"Kopieren...", lang_german), command_copy);
-    menu.addSeparator();
-    menu.addItem(langText(u"Delete", u"L\u00f6schen", lang_german), command_delete);
+    if (onRow) {
+        menu.addItem(uiText(ui_text::menu_copy), command_copy);
+        menu.addSeparator();
+        menu.addItem(uiText(ui_text::menu_delete), command_delete);
+        // The phone's protocol removes files only.
+        menu.setEnabled(command_delete, !(menuRow_.attributes & phone_folder_bit));
+        menu.addSeparator();
+    }
+    menu.addItem(uiText(ui_text::menu_refresh), command_refresh);
     // The choice arrives later as a command message (command()).
     menu.track(window(), screenX, screenY, 0);
     invalidate();
+}
+
+void OrvelFolder::keyEvent(vwin::vKeyEvent* event) {
+    const bool menuKey = event->key == VK_APPS ||
+                         (event->key == VK_F10 && (event->modifiers & vwin::modifier_shift));
+    if (event->key == VK_DELETE) {
+        // Files only: the phone's protocol cannot remove a folder.
+        event->accept();
+        if (event->type == vwin::event_key_down && !tree_)
+            emit(this, u"delete", current());
+        return;
+    }
+    if (!menuKey) {
+        vListView::keyEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->type != vwin::event_key_down)
+        return;
+    vwin::vListViewItem* item = current();
+    int top = 0, height = 0;
+    {
+        std::lock_guard hold(listLock());
+        if (rowLocked(item)) {
+            top = item->top();
+            height = item->height();
+        } else {
+            item = nullptr;
+        }
+    }
+    // Beside the row, as if the pointer were at its start.
+    const POINT origin = screenPosition();
+    openMenu(item, origin.x + 20, origin.y + top - contentsY() + height);
 }
 
 void OrvelFolder::clicked(vwin::vListViewItem*, int, int) {}
@@ -95,6 +148,10 @@ void OrvelFolder::opener(vwin::vListViewItem* item) {
 }
 
 void OrvelFolder::command(std::uint32_t code) {
+    if (code == command_refresh) {
+        emit(this, u"refresh");
+        return;
+    }
     if (code != command_copy && code != command_delete)
         return;
     vwin::vListViewItem* item = const_cast<vwin::vListViewItem*>(menuItem_);

@@ -4,8 +4,9 @@
 #include <mutex>
 
 #include "app/folder_view.h"
+#include "app/folder_view_model.h"
 #include "app/folder_view_paths.h"
-#include "core/lang.h"
+#include "core/lang_texts.h"
 #include "core/vobject.h"
 #include "link/jobs.h"
 #include "link/samsung_comm.h"
@@ -13,11 +14,11 @@
 OrvelFolderView::OrvelFolderView(vwin::vWidget* parent, SamsungComm& link)
     : vWidget(parent, u""), link_(link) {
     setBackgroundColor(background_color);
-    folderLabel_ =
-        std::make_unique<vwin::vLabel>(this, langText(u"Folder:", u"Ordner:", lang_german));
-    filesLabel_ =
-        std::make_unique<vwin::vLabel>(this, langText(u"Files:", u"Dateien:", lang_german));
-    for (vwin::vLabel* label : {folderLabel_.get(), filesLabel_.get()}) {
+    folderLabel_ = std::make_unique<vwin::vLabel>(this, uiText(ui_text::folder_label));
+    filesLabel_ = std::make_unique<vwin::vLabel>(this, uiText(ui_text::files_label));
+    sizeLabel_ =
+        std::make_unique<vwin::vLabel>(this, uiText(ui_text::size_column), vwin::text_right);
+    for (vwin::vLabel* label : {folderLabel_.get(), filesLabel_.get(), sizeLabel_.get()}) {
         label->setBackgroundColor(background_color);
         label->setTextColor(text_color);
     }
@@ -30,6 +31,8 @@ OrvelFolderView::OrvelFolderView(vwin::vWidget* parent, SamsungComm& link)
     connect(files_.get(), u"copyFiles", this, &OrvelFolderView::copyFilesRequested);
     connect(files_.get(), u"copy", this, &OrvelFolderView::copyFiles);
     connect(files_.get(), u"delete", this, &OrvelFolderView::deleteFiles);
+    connect(folders_.get(), u"refresh", this, &OrvelFolderView::refresh);
+    connect(files_.get(), u"refresh", this, &OrvelFolderView::refresh);
     setAcceptDrops(true);
 
     vObject* sender = &link_;
@@ -53,7 +56,9 @@ void OrvelFolderView::resized(int w, int h) {
         return; // during construction
     const int half = w / 2;
     folderLabel_->setGeometry(5, 0, half - 5, 16);
-    filesLabel_->setGeometry(half + 1, 0, half - 5, 16);
+    filesLabel_->setGeometry(half + 1, 0, (half - 5) / 2, 16);
+    // Over the sizes, which end where the rows end (the list's scroll bar is 16 wide).
+    sizeLabel_->setGeometry(half + 1 + (half - 5) / 2, 0, (half - 5) / 2 - 20, 16);
     folders_->setGeometry(5, 20, half - 5, h - 20);
     files_->setGeometry(half + 1, 20, half - 5, h - 20);
 }
@@ -64,14 +69,57 @@ bool OrvelFolderView::queue(SamsungJob* job) {
 
 bool OrvelFolderView::browse(const char16_t* path) {
     str dir = phone_dir(path);
+    vwin::vListViewItem* shown = nullptr;
     {
         std::lock_guard hold(folders_->listLock());
         currentPath_ = dir;
         files_->clear();
+        const int rows = folders_->count();
+        for (int i = 0; i < rows && !shown; ++i) {
+            auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
+            if (row && row->path().equals(dir.c_str(), false))
+                shown = row;
+        }
     }
+    // The highlighted folder is the one whose files are shown (none for the root).
+    if (shown && sameThread())
+        folders_->setCurrent(shown, true, vwin::vListView::current_left);
+    else if (!shown)
+        folders_->setCurrent(nullptr, true, 0);
     // Queued outside the pane locks: queueing waits for the link's queue lock.
     queue(new BrowseCommand(dir));
     return true;
+}
+
+bool OrvelFolderView::refresh() {
+    const str dir = currentPath();
+    if (dir.empty())
+        return false;
+    return queue(new BrowseCommand(dir));
+}
+
+bool OrvelFolderView::openParent() {
+    const str parent = parentFolder(currentPath());
+    if (parent.empty())
+        return false;
+    return browse(parent.c_str());
+}
+
+void OrvelFolderView::keyEvent(vwin::vKeyEvent* event) {
+    if (event->type != vwin::event_key_down)
+        return;
+    switch (event->key) {
+    case VK_F5:
+        event->accept();
+        refresh();
+        break;
+    case VK_BACK:
+        event->accept();
+        openParent();
+        break;
+    default:
+        break;
+    }
 }
 
 str OrvelFolderView::currentPath() {
@@ -94,6 +142,9 @@ void OrvelFolderView::disconnected() {
 void OrvelFolderView::browseBegin(const char16_t* path) {
     files_->setUpdatesEnabled(true);
     std::lock_guard hold(folders_->listLock());
+    // A listing of the folder shown replaces its files (a refresh leaves them until now).
+    if (currentPath_.equals(path))
+        files_->clear();
     treeItem_ = nullptr;
     const int rows = folders_->count();
     for (int i = 0; i < rows; ++i) {
@@ -135,7 +186,8 @@ void OrvelFolderView::browseEntry(const char16_t* path, const char16_t* name,
     const str folder(path);
     const str entry(name);
     if (!(attributes & phone_folder_bit)) {
-        new OrvelFolderItem(files_.get(), entry, folder, attributes, extra, size);
+        auto* row = new OrvelFolderItem(files_.get(), entry, folder, attributes, extra, size);
+        row->setRightText(sizeText(size));
         return;
     }
     if (name[0] == u'.')

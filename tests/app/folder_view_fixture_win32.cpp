@@ -147,7 +147,7 @@ void BrowserTest::connectPhone(const std::vector<std::string>& faults) {
     ASSERT_TRUE(phone.start(phone_root.simulator_path(), faults));
     host = std::make_unique<host_window>();
     host->setGeometry(0, 0, 800, 600);
-    view = std::make_unique<OrvelFolderView>(host.get(), link);
+    view = std::make_unique<answering_view>(host.get(), link);
     view->setGeometry(0, 0, 800, 600);
     host->showNormal();
     // As the main window connects its views.

@@ -80,6 +80,20 @@ struct picker_choice {
     int tries = 0;
 };
 
+// The view with its delete question answered by the test: the questions asked are kept.
+class answering_view : public OrvelFolderView {
+public:
+    using OrvelFolderView::OrvelFolderView;
+    bool confirm = true;
+    std::vector<std::u16string> questions;
+
+protected:
+    bool confirmDelete(const str& question) override {
+        questions.emplace_back(question.c_str(), question.length());
+        return confirm;
+    }
+};
+
 class BrowserTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -131,7 +145,7 @@ protected:
     SamsungComm link;
     queue_counter queued{link};
     std::unique_ptr<host_window> host;
-    std::unique_ptr<OrvelFolderView> view;
+    std::unique_ptr<answering_view> view;
     picker_choice picker;
 
 private:

@@ -238,7 +238,7 @@ TEST_F(FolderViewListing, ViewDestroyedDuringListing) {
     link.closePort();
     ASSERT_TRUE(phone.start(phone_root.simulator_path(), {"bigdir=1000"}));
     connect(static_cast<vObject*>(&link), u"BrowseEntry", &pause, &pauser::entry);
-    view = std::make_unique<OrvelFolderView>(host.get(), link);
+    view = std::make_unique<answering_view>(host.get(), link);
     ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
     view->browse(u"/big/");
     ASSERT_TRUE(pump_until([&] { return pause.halfway.is_set(); }, 30000));

@@ -47,19 +47,26 @@ protected:
     fs::path dest(const char* name) { return pc_root.path() / name; }
 };
 
-// "Copy..." on an unselected row while two others are selected copies all three.
-TEST_F(FolderViewMenu, CopyTakesSelectedRowsAndTheMenuRow) {
+// "Copy..." on a row of the selection copies the whole selection; a right-click on a row outside
+// it selects that row alone, and only it is copied.
+TEST_F(FolderViewMenu, CopyTakesTheSelectionOrTheRowClickedOutsideIt) {
     select(u"one.png");
     select(u"two.png");
-    const fs::path target = dest("copies");
-    fs::create_directories(target);
-    ASSERT_TRUE(copyInto(files(), row(files(), u"three.png"), target));
-    EXPECT_EQ(picker.shown, 1);
-    EXPECT_EQ(tree_of(target), (strings{"one.png", "three.png", "two.png"}));
-    EXPECT_TRUE(read_bytes(target / "one.png") == one_bytes);
-    EXPECT_TRUE(read_bytes(target / "two.png") == two_bytes);
-    EXPECT_TRUE(read_bytes(target / "three.png") == three_bytes);
-    EXPECT_EQ(fs::path(view->destination().to_utf8()), target);
+    const fs::path both = dest("both");
+    fs::create_directories(both);
+    ASSERT_TRUE(copyInto(files(), row(files(), u"two.png"), both));
+    EXPECT_EQ(tree_of(both), (strings{"one.png", "two.png"}));
+    EXPECT_TRUE(read_bytes(both / "one.png") == one_bytes);
+    EXPECT_TRUE(read_bytes(both / "two.png") == two_bytes);
+    EXPECT_EQ(fs::path(view->destination().to_utf8()), both);
+
+    const fs::path alone = dest("alone");
+    fs::create_directories(alone);
+    ASSERT_TRUE(copyInto(files(), row(files(), u"three.png"), alone));
+    EXPECT_EQ(tree_of(alone), (strings{"three.png"}));
+    EXPECT_TRUE(read_bytes(alone / "three.png") == three_bytes);
+    EXPECT_FALSE(row(files(), u"one.png")->isSelected());
+    EXPECT_TRUE(row(files(), u"three.png")->isSelected());
 }
 
 // A cancelled picker queues nothing and keeps the folder chosen before.
@@ -93,29 +100,48 @@ TEST_F(FolderViewMenu, CopyFolderCopiesItsTree) {
     EXPECT_TRUE(read_bytes(target / "Pictures" / "Sub" / "deep.bin") == deep_bytes);
 }
 
-// "Delete" on one of two adjacent selected rows deletes both, in the pane at once and on the
-// phone once the jobs ran.
-TEST_F(FolderViewMenu, DeleteRemovesAdjacentSelectedRows) {
+// "Delete" asks first, naming the file or the count. A refusal queues nothing; once confirmed the
+// files are deleted and the rows go with the listing that follows, not before.
+TEST_F(FolderViewMenu, DeleteAsksAndTheRowsGoWithTheNextListing) {
     select(u"one.png");
     select(u"three.png");
-    const int before = queued.count();
+    int before = queued.count();
+    view->confirm = false;
     ASSERT_TRUE(chooseFromMenu(files(), row(files(), u"one.png"), 2));
-    EXPECT_EQ(queued.count(), before + 2);
-    EXPECT_EQ(names(files()), (strings{"four.png", "two.png"}));
+    EXPECT_EQ(view->questions, std::vector<std::u16string>{u"Delete 2 files from the phone?"});
+    EXPECT_EQ(queued.count(), before);
+
+    view->confirm = true;
+    holdWorker();
+    before = queued.count();
+    ASSERT_TRUE(chooseFromMenu(files(), row(files(), u"three.png"), 2));
+    EXPECT_EQ(queued.count(), before + 3) << "two deletes and the listing";
+    EXPECT_EQ(names(files()), listed()) << "nothing goes before the phone's listing";
+    releaseWorker();
     ASSERT_TRUE(drain());
+    EXPECT_EQ(names(files()), (strings{"four.png", "two.png"}));
     EXPECT_FALSE(fs::exists(phone_root.file("/Pictures/one.png")));
     EXPECT_FALSE(fs::exists(phone_root.file("/Pictures/three.png")));
     EXPECT_TRUE(read_bytes(phone_root.file("/Pictures/two.png")) == two_bytes);
-    EXPECT_TRUE(read_bytes(phone_root.file("/Pictures/four.png")) == four_bytes);
+
+    // The Delete key on the file pane asks about the one selected file.
+    OrvelFolderItem* four = row(files(), u"four.png");
+    files()->setCurrent(four, true, vwin::vListView::current_left);
+    view->confirm = false;
+    files()->sendMessage(WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(view->questions.back(), u"Delete four.png from the phone?");
 }
 
-// "Delete" on the folder pane does nothing.
-TEST_F(FolderViewMenu, DeleteOnFolderPaneDoesNothing) {
-    const auto rows = names(folders());
-    const int before = queued.count();
-    ASSERT_TRUE(chooseFromMenu(folders(), row(folders(), u"Sub"), 2));
-    EXPECT_EQ(queued.count(), before);
-    EXPECT_EQ(names(folders()), rows);
+// "Delete" is disabled on the folder pane: the phone cannot remove folders.
+TEST_F(FolderViewMenu, DeleteIsDisabledOnFolders) {
+    UINT state = 0;
+    ASSERT_TRUE(chooseFromMenu(folders(), row(folders(), u"Sub"), 2, [&] {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        auto handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+        state = GetMenuState(handle, OrvelFolder::command_delete, MF_BYCOMMAND);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    }));
+    EXPECT_TRUE(state & MF_GRAYED);
     ASSERT_TRUE(drain());
     EXPECT_TRUE(fs::exists(phone_root.file("/Pictures/Sub/deep.bin")));
 }
@@ -146,7 +172,8 @@ protected:
 TEST_F(FolderViewHostileNames, CopySkipsNamesThatAreNoPcNames) {
     EXPECT_EQ(names(files()),
               (strings{"C:x", "ctl\x01name", "four.png", "one.png", "three.png", "two.png"}));
-    for (const char16_t* name : {u"C:x", u"ctl\x01name", u"one.png", u"two.png", u"three.png"})
+    for (const char16_t* name :
+         {u"C:x", u"ctl\x01name", u"one.png", u"two.png", u"three.png", u"four.png"})
         select(name);
     const fs::path target = dest("hostile");
     fs::create_directories(target);
