@@ -227,6 +227,19 @@ gui_display() {
     gui_log "Xvfb on display $DISPLAY"
 }
 
+# Wine draws the frame's caption buttons with its symbol font Marlett; Debian's fonts-wine has it
+# outside the prefix, where Wine does not look, and without it the buttons read "0 1 r". The
+# prefix's font folder gets a link to it (a missing package only costs the look).
+readonly GUI_WINE_FONTS=/usr/share/wine/fonts
+_gui_prefix_fonts() {
+    local folder=$GUI_PREFIX/drive_c/windows/Fonts font
+    mkdir -p "$folder" || return 0
+    for font in marlett.ttf; do
+        [ -f "$GUI_WINE_FONTS/$font" ] && [ ! -e "$folder/$font" ] && ln -s "$GUI_WINE_FONTS/$font" "$folder/$font"
+    done
+    return 0
+}
+
 # gui_prefix [--managed]: makes the Wine prefix ready (once: wineboot, the X11 driver, no crash
 # dialog) and starts its server for this session, ending what an earlier session may have left
 # running. Windows are unmanaged (Wine places them and draws their frames, as needed without a
@@ -255,6 +268,7 @@ gui_prefix() {
             gui_fail "cannot write the Wine settings" || return 1
         echo "$managed" >"$GUI_PREFIX/.orvel-gui-managed"
     fi
+    _gui_prefix_fonts
     # Wine's own settings take effect at the next server start.
     _gui_quiet "$GUI_WINESERVER" -k
     _gui_quiet "$GUI_WINESERVER" -w

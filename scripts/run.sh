@@ -71,6 +71,7 @@ requirements=(
     "binutils-mingw-w64-x86-64|x86_64-w64-mingw32-windres"
     "wine64|/usr/lib/wine/wine64"
     "libwine|/usr/lib/wine/wineserver"
+    "fonts-wine|/usr/share/wine/fonts/marlett.ttf"
     "xvfb|Xvfb"
     "xdotool|xdotool"
     "imagemagick|import"

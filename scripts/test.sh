@@ -35,6 +35,7 @@ requirements=(
     "binutils-mingw-w64-i686|i686-w64-mingw32-windres"
     "wine64|/usr/lib/wine/wine64"
     "libwine|/usr/lib/wine/wineserver"
+    "fonts-wine|/usr/share/wine/fonts/marlett.ttf"
     "xvfb|Xvfb"
     "util-linux|flock"
     "xdotool|xdotool"

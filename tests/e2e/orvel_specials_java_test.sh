@@ -47,20 +47,21 @@ done
 e2e_check "Java Apps shows no sixth game" no_ink 28 $((45 + 25 * 5)) 200 15
 gui_screenshot "$GUI_WORK/java-apps.png"
 
-# Specials: profiles (client (5, 40)) and touch values (client (5, 280)), rows of 12 pixels, on
-# the left half; the menu lines (client (325, 40)), rows of 10 pixels, on the right half.
+# Specials: profiles (client (5, 40)) and touch values (client (5, 280)) on the left half, the menu
+# lines (client (325, 40)) on the right half, all in rows of 16 pixels.
 gui_tab 3
 for row in 0 5; do
-    e2e_wait_check "Specials shows profile row $row" 10 ink 10 $((40 + 12 * row)) 200 12
-    e2e_check "Specials shows touch row $row" ink 10 $((280 + 12 * row)) 200 12
+    e2e_wait_check "Specials shows profile row $row" 10 ink 10 $((40 + 16 * row)) 200 16
+    e2e_check "Specials shows touch row $row" ink 10 $((280 + 16 * row)) 200 16
 done
-e2e_check "Specials shows six profiles" no_ink 10 $((40 + 12 * 6)) 200 12
-e2e_check "Specials shows six touch values" no_ink 10 $((280 + 12 * 6)) 200 12
-# Colours at the right end of menu rows: lines above the first section, #MainMenu, #Page1,
-# #Widgets (the sixth section wraps to the first colour), #Options and its last line; white below.
-for probe in "0 FFFFF0" "2 FFF0FF" "5 F0FFFF" "25 FFFFF0" "28 FFF0FF" "30 FFF0FF" "32 FFFFFF"; do
+e2e_check "Specials shows six profiles" no_ink 10 $((40 + 16 * 6)) 200 16
+e2e_check "Specials shows six touch values" no_ink 10 $((280 + 16 * 6)) 200 16
+# Colours near the right end of menu rows (left of the scroll bar): lines above the first
+# section, #MainMenu, #Page1, #Widgets (the sixth section wraps to the first colour) and #Options,
+# the last row in view (the list scrolls for the rest).
+for probe in "0 FFFFF0" "2 FFF0FF" "5 F0FFFF" "25 FFFFF0" "28 FFF0FF"; do
     read -r row colour <<<"$probe"
-    e2e_wait_check "menu row $row has the colour $colour" 10 pixel_is 630 $((44 + 10 * row)) "$colour"
+    e2e_wait_check "menu row $row has the colour $colour" 10 pixel_is 600 $((44 + 16 * row)) "$colour"
 done
 gui_screenshot "$GUI_WORK/specials.png"
 
