@@ -40,10 +40,10 @@ requirements=(
     "util-linux|flock"
     "xdotool|xdotool"
     "imagemagick|import"
-    "locales|/usr/share/i18n/locales/de_DE"
     "zip|zip"
     "unzip|unzip"
     "groff-base|groff"
+    "locales|/usr/share/i18n/locales/de_DE"
 )
 
 # --- Stage selection and the fuzz stage's tools ---
@@ -194,20 +194,25 @@ stage_win32() {
         "${windows_flags[@]}" -DBUILD_TESTING=OFF
 }
 
-# ---------------------------------------------------------------------------------------------
 # --- Package stage ---
-# scripts/package.sh makes the release archives of HEAD in dist/. A second run in other folders
-# must give the same bytes; it makes only the 64-bit Windows and the Linux archives (the 32-bit
-# zip is made as the 64-bit one is), which saves a third of the time. Then the archives' contents
-# are checked and the packaged programs run under Wine (tests/package/archive_check.sh).
+# scripts/package.sh makes the release archives of HEAD in dist/. A second run in other folders,
+# of the same commit (HEAD may move while the first one runs), must give the same bytes; it makes
+# only the 64-bit Windows and the Linux archives (the 32-bit zip is made as the 64-bit one is),
+# which saves a third of the time. Then the archives' contents are checked and the packaged
+# programs run under Wine (tests/package/archive_check.sh).
 stage_package() {
-    local again=$builds/pkg-again archive
+    local again=$builds/pkg-again archive commit
+    if ! commit=$(git -C "$root" rev-parse --verify -q HEAD); then
+        failure="no commit to package"
+        return 1
+    fi
     rm -rf "$again/dist"
-    if ! "$root/scripts/package.sh"; then
+    if ! "$root/scripts/package.sh" --commit "$commit"; then
         failure="package.sh failed"
         return 1
     fi
-    if ! "$root/scripts/package.sh" --only "win64 linux" --builds "$again/" --out "$again/dist"; then
+    if ! "$root/scripts/package.sh" --commit "$commit" --only "win64 linux" --builds "$again/" \
+        --out "$again/dist"; then
         failure="the second package.sh run failed"
         return 1
     fi
@@ -224,6 +229,7 @@ stage_package() {
     fi
 }
 
+# ---------------------------------------------------------------------------------------------
 total_start=$(date +%s)
 if ! install_missing; then
     echo "orvel tests: not run (missing packages)"
@@ -241,8 +247,8 @@ stage asan stage_asan
 stage fuzz stage_fuzz
 stage win64 stage_win64
 stage win32 stage_win32
-
 stage package stage_package
+
 echo
 echo "==================== timings ===================="
 for line in "${timings[@]}"; do
