@@ -5,9 +5,10 @@
 #include <cstdint>
 
 #include "core/str.h"
+#include "link/samsung_protocol.h"
 
 // Bit of a phone entry's attribute word that marks a folder.
-inline constexpr std::uint32_t phone_folder_bit = 0x200;
+inline constexpr std::uint32_t phone_folder_bit = SamsungDirEntry::directory_bit;
 
 // A phone folder path in its normal form: "\" becomes "/" and one trailing "/" is ensured; ""
 // stays "". "." and ".." keep their text: a phone path never names the PC's working folder.

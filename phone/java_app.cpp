@@ -3,10 +3,11 @@
 #include <new>
 
 #include "core/tokenizers.h"
+#include "link/samsung_protocol.h"
 
 namespace {
 
-constexpr std::uint32_t attribute_folder = 0x200;
+constexpr std::uint32_t attribute_folder = SamsungDirEntry::directory_bit;
 
 } // namespace
 

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "core/str.h"
+#include "link/samsung_protocol.h"
 #include "tools/orvelctl/session.h"
 
 struct phone_entry {
     str name;
     std::uint32_t attributes = 0;
     std::uint32_t size = 0;
-    bool isDirectory() const { return (attributes & 0x200) != 0; }
+    bool isDirectory() const { return (attributes & SamsungDirEntry::directory_bit) != 0; }
 };
 
 struct phone_listing {
