@@ -57,8 +57,8 @@ void OrvelFolderView::resized(int w, int h) {
     const int half = w / 2;
     folderLabel_->setGeometry(5, 0, half - 5, 16);
     filesLabel_->setGeometry(half + 1, 0, (half - 5) / 2, 16);
-    // Over the sizes, which end where the rows end (the list's scroll bar is 16 wide).
-    sizeLabel_->setGeometry(half + 1 + (half - 5) / 2, 0, (half - 5) / 2 - 20, 16);
+    // Over the sizes, which end at the right edge of the rows.
+    sizeLabel_->setGeometry(half + 1 + (half - 5) / 2, 0, (half - 5) / 2 - 2, 16);
     folders_->setGeometry(5, 20, half - 5, h - 20);
     files_->setGeometry(half + 1, 20, half - 5, h - 20);
 }

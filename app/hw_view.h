@@ -69,6 +69,10 @@ public:
     // Tries the ports from the last row to the first, writing "<port> ok" or "<port> no" to
     // standard output for each, and stops at the first that opens (its row is selected).
     bool autoConnect();
+    // Asked before a port is opened by a double-click, Return or Auto Connect; false keeps the
+    // link as it is (nothing is opened or written).
+    void setConnectCheck(std::function<bool()> check) { connectCheck_ = std::move(check); }
+
     // Empties the properties and queues the seven identity questions.
     void askIdentity();
     // An answer arrived (on the link worker): one row, the question's label and the answer as a
@@ -94,6 +98,7 @@ private:
     void findPorts(const OrvelPortDiscovery& discovery);
 
     bool built_ = false; // the children exist (layout waits for them)
+    std::function<bool()> connectCheck_;
     SamsungComm& link_;
     vwin::vLabel devicesLabel_;
     OrvelPortList portList_;

@@ -100,13 +100,15 @@ bool OrvelHWView::connectItem(vListViewItem* item) {
     if (!item || !portList_.contains(item))
         return false;
     auto* row = dynamic_cast<portItem*>(item);
-    if (!row || !link_.openPort(row->port()))
+    if (!row || (connectCheck_ && !connectCheck_()) || !link_.openPort(row->port()))
         return false;
     portList_.selectItem(row);
     return true;
 }
 
 bool OrvelHWView::autoConnect() {
+    if (portList_.count() > 0 && connectCheck_ && !connectCheck_())
+        return false;
     for (int i = portList_.count() - 1; i >= 0; --i) {
         str port;
         {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/orvel_gui_model.h"
+#include "core/lang_texts.h"
 #include "core/str.h"
 #include "orvel_version.h"
 #include "toolkit/orvel_button.h"
@@ -60,6 +61,8 @@ public:
     // Tab order: the four tab buttons, then the shown page's controls in reading order.
     std::vector<vwin::vWidget*> focusOrder() const;
     bool dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) override;
+    // With unsaved menu edits a close asks first (OK closes, Cancel keeps the window).
+    bool canClose() override;
 
     void paint(vwin::vPainter& painter) override;
     void mouseEvent(vwin::vMouseEvent* event) override;
@@ -88,6 +91,8 @@ private:
     void showSpecials() { selectTab(tab_specials); }
     void connectLink();
     bool focusNext(HWND from, bool forward);
+    // True when there are no unsaved menu edits or the user lets them go (the question `key`).
+    bool mayDiscardEdits(ui_text key);
 
     SamsungComm& link_;
     const str baseTitle_;

@@ -58,6 +58,8 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
     connectLink();
     selectTab(tab_devices);
     setTabOrder([this](HWND from, bool forward) { return focusNext(from, forward); });
+    // A connection reads the menu file again, which would drop edits not yet saved.
+    devices_->setConnectCheck([this] { return mayDiscardEdits(ui_text::unsaved_connect); });
 
     if (!pointer) {
         POINT screen{0, 0};
@@ -191,6 +193,19 @@ void OrvelGUI::keyEvent(vKeyEvent* event) {
     const std::vector<vWidget*> order = focusOrder();
     if (order.size() > orvel_layout::tab_count && order[orvel_layout::tab_count])
         order[orvel_layout::tab_count]->setFocus();
+}
+
+bool OrvelGUI::mayDiscardEdits(ui_text key) {
+    if (!specials_ || !specials_->unsavedEdits())
+        return true;
+    const int answer = MessageBoxW(window(), reinterpret_cast<const wchar_t*>(uiText(key)),
+                                   reinterpret_cast<const wchar_t*>(uiText(ui_text::unsaved_title)),
+                                   MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
+    return answer == IDOK;
+}
+
+bool OrvelGUI::canClose() {
+    return mayDiscardEdits(ui_text::unsaved_close);
 }
 
 bool OrvelGUI::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) {

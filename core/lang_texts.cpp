@@ -35,6 +35,12 @@ const ui_text_forms texts[] = {
     {u"Menu:", u"Men\u00fc:"},
     {u"Save", u"Speichern"},
     {u"Copying {}", u"kopiere {}"},
+    {u"Unsaved changes", u"Nicht gespeichert"},
+    {u"The menu has changes that are not saved. Close anyway?",
+     u"Das Men\u00fc hat ungespeicherte \u00c4nderungen. Trotzdem schlie\u00dfen?"},
+    {u"The menu has changes that are not saved. Connecting reads it again. Connect anyway?",
+     u"Das Men\u00fc hat ungespeicherte \u00c4nderungen. Beim Verbinden wird es neu gelesen. "
+     u"Trotzdem verbinden?"},
 };
 static_assert(sizeof texts / sizeof texts[0] == ui_text_count, "one entry per key");
 

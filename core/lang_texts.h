@@ -34,7 +34,10 @@ enum class ui_text : int {
     menu_label,
     save,
     copying, // "{}": the file's name
-    count_   // the number of texts; not a text
+    unsaved_title,
+    unsaved_close,
+    unsaved_connect,
+    count_ // the number of texts; not a text
 };
 
 inline constexpr int ui_text_count = static_cast<int>(ui_text::count_);

@@ -44,6 +44,10 @@ public:
     void commitEdit() override;
     // Edits refused since construction.
     int refusedEdits() const { return refused_; }
+    // Whether a line was changed since the file was loaded or the marks were cleared; changed
+    // lines are drawn with a mark at their start.
+    bool edited();
+    void clearEditMarks();
 
 private:
     bool loaded_ = false;   // guarded by listLock()
@@ -66,6 +70,13 @@ public:
     // "Save": queues the menu lines for "/Registry/MainMenu_reg.ini". False, nothing queued, while
     // no menu file has been loaded (the phone's file would be replaced by an empty one).
     bool save();
+    // The Save button and Control+S: save(), and once queued the lines lose their edit marks.
+    bool saveEdits();
+    // Menu lines were changed and not saved.
+    bool unsavedEdits() { return menu_->edited(); }
+
+    // Control+S saves.
+    void keyEvent(vwin::vKeyEvent* event) override;
 
     void resized(int w, int h) override;
 
@@ -80,7 +91,7 @@ public:
 private:
     void fillProfilesList(); // worker thread
     void fillTouchList();    // worker thread
-    void onSaveClicked() { save(); }
+    void onSaveClicked() { saveEdits(); }
 
     SamsungComm& link_;
     // Touched only by fileRead, so only on the link worker.

@@ -18,6 +18,9 @@ class menuLine : public vListViewItem {
 public:
     using vListViewItem::vListViewItem;
 
+    // Changed since the file was loaded or last saved (guarded by the list's lock).
+    bool changed = false;
+
     // Called while the list paints, under its lock.
     void draw(vPixmap& pixmap, const RECT& row) override {
         vListView* list = owner();
@@ -35,6 +38,10 @@ public:
         if (!ink)
             ink = isSelected() ? list->selectedTextColor() : list->itemTextColor();
         pixmap.setTextColor(ink);
+        if (changed) // a mark in the margin before the text
+            pixmap.fillRect(RECT{row.left + 3, row.top + (row.bottom - row.top) / 2 - 2,
+                                 row.left + 7, row.top + (row.bottom - row.top) / 2 + 2},
+                            ink);
         const str shown = menuLineEditText(text());
         RECT area{row.left + 10, row.top, row.right, row.bottom};
         if (!shown.empty())
@@ -93,6 +100,24 @@ bool OrvelEditFile::saveLines(iobase& stream) {
     return lines.write(stream);
 }
 
+bool OrvelEditFile::edited() {
+    std::lock_guard hold(listLock());
+    for (int i = 0; i < count(); ++i)
+        if (auto* row = dynamic_cast<menuLine*>(at(i)); row && row->changed)
+            return true;
+    return false;
+}
+
+void OrvelEditFile::clearEditMarks() {
+    {
+        std::lock_guard hold(listLock());
+        for (int i = 0; i < count(); ++i)
+            if (auto* row = dynamic_cast<menuLine*>(at(i)))
+                row->changed = false;
+    }
+    invalidate();
+}
+
 bool OrvelEditFile::loaded() {
     std::lock_guard hold(listLock());
     return loaded_;
@@ -128,10 +153,13 @@ void OrvelEditFile::commitEdit() {
         vListViewItem* item = editedItem(); // still a row of this list while the lock is held
         if (item) {
             str line;
-            if (menuLineFromEdit(item->text(), edited, line))
+            if (menuLineFromEdit(item->text(), edited, line)) {
+                if (auto* row = dynamic_cast<menuLine*>(item); row && !(line == item->text()))
+                    row->changed = true;
                 item->setText(line);
-            else
+            } else {
                 refused = true;
+            }
         }
     }
     if (refused) {

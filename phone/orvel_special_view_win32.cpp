@@ -114,6 +114,21 @@ void OrvelSpecial::fillTouchList() {
     showLines(*touch_, touchLines(nvDefaults_), list_item_height);
 }
 
+bool OrvelSpecial::saveEdits() {
+    if (!save())
+        return false;
+    menu_->clearEditMarks();
+    return true;
+}
+
+void OrvelSpecial::keyEvent(vKeyEvent* event) {
+    if (event->type == event_key_down && event->key == 'S' &&
+        (event->modifiers & modifier_control)) {
+        event->accept();
+        saveEdits();
+    }
+}
+
 bool OrvelSpecial::save() {
     buf lines(buffer_size);
     if (!menu_->saveLines(lines) || !lines.seek(0))

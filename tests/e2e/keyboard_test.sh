@@ -3,7 +3,7 @@
 # connects; Control+2 shows the Browser, whose folder pane has the focus: arrows and Return open
 # "My Files", then "Pictures"; Tab moves to the files, Down selects the first one; Delete asks
 # first (Escape keeps the file, Return deletes it), the row goes once the phone's listing lacks
-# the file; F5 lists the folder again.
+# the file; Shift+F10 opens the context menu; F5 lists the folder again.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -83,6 +83,16 @@ two_files() {
 e2e_wait_check "the listing after the delete shows two files" 10 two_files
 gui_wait_settled 5
 gui_screenshot "$GUI_WORK/deleted.png"
+
+# --- Shift+F10 opens the context menu, Escape closes it -----------------------------------------
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+windows_before=$(visible_windows)
+gui_key shift+F10
+menu_shown() { [ "$(visible_windows)" -gt "$windows_before" ]; }
+e2e_wait_check "Shift+F10 opens the context menu" 5 menu_shown
+gui_screenshot "$GUI_WORK/menu.png" --screen
+xdotool key Escape
+e2e_wait_check "Escape closes it" 5 eval '! menu_shown'
 
 # --- F5 lists the folder again -----------------------------------------------------------------
 before=$(frames)

@@ -248,11 +248,28 @@ TEST_F(SpecialsPage, EditedLinesAreSavedByteForByte) {
             expected = withLine(expected, e.row, e.line);
         }
         EXPECT_EQ(view->menuList().refusedEdits(), refused);
+        // A changed line is marked until it is saved.
+        EXPECT_EQ(view->unsavedEdits(), e.line != nullptr && std::string(e.line) != before);
 
         clickSave();
         ASSERT_TRUE(waitForJobs());
         EXPECT_EQ(phoneFile(menu_path), expected);
+        EXPECT_FALSE(view->unsavedEdits());
     }
+
+    // Control+S saves as the button does.
+    vLineEdit* typed = editRow(4);
+    ASSERT_NE(typed, nullptr);
+    typed->setText(u"ItemCount=11");
+    pressInField(typed, VK_RETURN);
+    EXPECT_TRUE(view->unsavedEdits());
+    vKeyEvent save{'S', event_key_down, modifier_control};
+    view->keyEvent(&save);
+    EXPECT_TRUE(save.accepted);
+    ASSERT_TRUE(waitForJobs());
+    expected = withLine(expected, 4, "ItemCount=11\r");
+    EXPECT_EQ(phoneFile(menu_path), expected);
+    EXPECT_FALSE(view->unsavedEdits());
 
     // Escape drops an edit.
     vLineEdit* field = editRow(3);
