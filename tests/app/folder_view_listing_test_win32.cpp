@@ -52,7 +52,7 @@ TEST(FolderViewLayout, HeadingsByLanguageAndPanesSideBySide) {
 
         view.setGeometry(0, 0, 801, 600); // half = 400
         expectPlace(&view, view.folderLabel(), RECT{5, 0, 400, 16});
-        expectPlace(&view, view.filesLabel(), RECT{401, 0, 796, 16});
+        expectPlace(&view, view.filesLabel(), RECT{401, 0, 598, 16});
         expectPlace(&view, view.folderPane(), RECT{5, 20, 400, 600});
         expectPlace(&view, view.filePane(), RECT{401, 20, 796, 600});
     }
