@@ -82,10 +82,6 @@ void pairDroppedFiles(const str& names, alist<javaApp>& apps) {
     }
 }
 
-bool isFirstGamesFolder(const char16_t* folder) {
-    return folder && str(folder).equals(java_games_first, false);
-}
-
 java_entry classifyBrowseEntry(const char16_t* folder, const char16_t* name,
                                std::uint32_t attributes, str* path) {
     if (!folder)

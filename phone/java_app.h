@@ -57,8 +57,6 @@ enum class java_entry {
 };
 java_entry classifyBrowseEntry(const char16_t* folder, const char16_t* name,
                                std::uint32_t attributes, str* path);
-// Whether the folder is the first games folder (letters in either case): its browse end sorts.
-bool isFirstGamesFolder(const char16_t* folder);
 
 // One job of an install, in queue order.
 struct java_step {

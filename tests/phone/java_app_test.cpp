@@ -120,8 +120,6 @@ TEST(JavaApp, BrowseEntriesOfTheGamesFolders) {
             << str(c.name).to_utf8();
         EXPECT_EQ(path.to_utf8(), c.path);
     }
-    EXPECT_TRUE(isFirstGamesFolder(u"/user/mass/java/games/"));
-    EXPECT_FALSE(isFirstGamesFolder(u"/AppEx/User/Java/Games/"));
 }
 
 std::vector<std::string> steps(const char* names, const char* installFolder,
