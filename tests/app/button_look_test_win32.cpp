@@ -84,7 +84,7 @@ TEST(OrvelButton, SpecialsSaveButtonHasTheProgramsLook) {
     EXPECT_EQ(save.font().handle(), orvelButtonFont().handle());
 
     const int w = save.clientWidth(), h = save.clientHeight();
-    ASSERT_EQ(w, 50);
+    ASSERT_EQ(w, 90);
     vPixmap shot;
     ASSERT_TRUE(shot.create(w, h));
     shot.fill(0x00123456);

@@ -104,6 +104,15 @@ TEST_F(OrvelGUITest, TabsViewsPlacementAndLayout) {
     EXPECT_EQ(windowTitle(gui->window()), u"Orvel " ORVEL_VERSION);
 }
 
+// Made smaller than its minimum (as a drag of the frame would), the window keeps room for every
+// tab, list and button.
+TEST_F(OrvelGUITest, TheWindowKeepsItsMinimumSize) {
+    build();
+    SetWindowPos(gui->window(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GE(gui->clientWidth(), orvel_layout::min_client_width);
+    EXPECT_GE(gui->clientHeight(), orvel_layout::min_client_height);
+}
+
 TEST_F(OrvelGUITest, PlacementFollowsThePointer) {
     build(500, 700);
     POINT origin = gui->screenPosition();
