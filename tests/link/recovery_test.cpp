@@ -381,26 +381,27 @@ TEST_F(PhoneTest, CancelStopsTheRunningJobDropsTheQueueAndKeepsTheLine) {
         SCOPED_TRACE(c.what);
         log.clear();
         std::atomic<int> outcome{-1}, queued{-1};
+        link_failure reason; // written by the job before it sets the outcome
         struct watched : SamsungJob {
-            watched(SamsungJob* inner, std::atomic<int>* o) : inner_(inner), o_(o) {}
+            watched(SamsungJob* inner, std::atomic<int>* o, link_failure* why)
+                : inner_(inner), o_(o), why_(why) {}
             void execute(SamsungComm& l) override {
                 inner_->execute(l);
-                why = inner_->failure();
+                *why_ = inner_->failure();
                 *o_ = inner_->ok() ? 1 : 0;
             }
             std::unique_ptr<SamsungJob> inner_;
             std::atomic<int>* o_;
-            link_failure why;
+            link_failure* why_;
         };
-        auto* running = new watched(c.job(), &outcome);
-        link_failure* reason = &running->why;
+        auto* running = new watched(c.job(), &outcome, &reason);
         link.addJob(running);
         link.addJob(new recorded<probe_job>(&queued));
         ASSERT_TRUE(eventually([&] { return !log.named(c.signal).empty(); }));
         link.cancel();
         ASSERT_TRUE(eventually([&] { return outcome != -1; }, 5000)) << "ended after its exchange";
         EXPECT_EQ(outcome, 0);
-        EXPECT_EQ(reason->error, link_error::cancelled);
+        EXPECT_EQ(reason.error, link_error::cancelled);
         EXPECT_EQ(queued, -1) << "the queued job was dropped";
         EXPECT_TRUE(link.isOpen());
     }
