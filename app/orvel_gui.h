@@ -81,8 +81,9 @@ public:
     const str& shownTitle() const { return shownTitle_; }
     bool dragging() const { return dragging_; }
 
-    // The caption of the progress strip until the first "setprogressinfo".
-    static const char16_t* const credit_line;
+    // The caption of the progress strip until the first "setprogressinfo", in the user's
+    // language.
+    static str creditLine();
 
 private:
     void showDevices() { selectTab(tab_devices); }

@@ -19,13 +19,13 @@ template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
 }
 } // namespace
 
-const char16_t* const OrvelGUI::credit_line =
-    u"Orvel " ORVEL_VERSION
-    " - files, games and settings of your Wave - free software, MIT licence";
+str OrvelGUI::creditLine() {
+    return uiTextWith(ui_text::credit, str(u"Orvel " ORVEL_VERSION));
+}
 
 OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer)
     : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),
-      progress_(credit_line) {
+      progress_(creditLine().c_str()) {
     setBackgroundColor(white);
     // Children made from here on take this font from their parent.
     windowFont_.create(u"tahoma", 14, 75, 0, 100);

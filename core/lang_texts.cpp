@@ -41,6 +41,8 @@ const ui_text_forms texts[] = {
     {u"The menu has changes that are not saved. Connecting reads it again. Connect anyway?",
      u"Das Men\u00fc hat ungespeicherte \u00c4nderungen. Beim Verbinden wird es neu gelesen. "
      u"Trotzdem verbinden?"},
+    {u"{} - files, games and settings of your Wave - free software, MIT licence",
+     u"{} - Dateien, Spiele und Einstellungen Ihres Wave - freie Software, MIT-Lizenz"},
 };
 static_assert(sizeof texts / sizeof texts[0] == ui_text_count, "one entry per key");
 

@@ -37,7 +37,8 @@ enum class ui_text : int {
     unsaved_title,
     unsaved_close,
     unsaved_connect,
-    count_ // the number of texts; not a text
+    credit, // "{}": the program's name and version
+    count_  // the number of texts; not a text
 };
 
 inline constexpr int ui_text_count = static_cast<int>(ui_text::count_);

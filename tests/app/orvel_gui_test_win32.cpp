@@ -156,7 +156,7 @@ TEST_F(OrvelGUITest, ClickingATabShowsItsView) {
 
 TEST_F(OrvelGUITest, ProgressSignalsDriveTitleAndStrip) {
     build();
-    EXPECT_EQ(text(gui->progress().text()), OrvelGUI::credit_line);
+    EXPECT_EQ(gui->progress().text(), OrvelGUI::creditLine());
     ASSERT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
 
     // A job announced before any caption: the credit line shows, at 0 %.
