@@ -3,7 +3,7 @@
 # connects; Control+2 shows the Browser, whose folder pane has the focus: arrows and Return open
 # "My Files", then "Pictures"; Tab moves to the files, Down selects the first one; Delete asks
 # first (Escape keeps the file, Return deletes it), the row goes once the phone's listing lacks
-# the file; Shift+F10 opens the context menu; F5 lists the folder again.
+# the file; Shift+F10 opens the context menu; F5 lists the folder again; Backspace goes up.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -99,6 +99,13 @@ before=$(frames)
 gui_key F5
 e2e_wait_check "F5 lists the folder on the phone again" 10 more_frames
 e2e_wait_check "still two files" 10 two_files
+
+# --- Backspace opens the parent folder: My Files, highlighted, without files ------------------
+gui_key BackSpace
+parent_shown() {
+    [ "$(blue_in 10 "$(row_top 1)" 300 15)" -gt 2000 ] && [ "$(blue_in 325 "$(row_top 0)" 300 15)" -eq 0 ]
+}
+e2e_wait_check "Backspace shows My Files, highlighted" 10 parent_shown
 
 e2e_close
 e2e_end
