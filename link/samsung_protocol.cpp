@@ -292,11 +292,15 @@ bool SamsungProtocol::exchange(SamsungPacket& request) {
         return fail(link_error::no_port);
     if (request.frameLength() == 0)
         return fail(link_error::bad_request);
-    if (!port_->outOfStep() && replied_on_open_ == port_->openCount() && !inputIsClean())
-        return false;
-    // A late reply to an earlier, failed request must not pass for this one's.
-    if (!port_->settleInput())
+    if (!port_->outOfStep() && replied_on_open_ == port_->openCount()) {
+        // In step since our last reply: nothing but our own acknowledgement may be waiting.
+        if (!inputIsClean())
+            return false;
+    } else if (!port_->settleInput()) {
+        // A late reply to an earlier, failed request must not pass for this one's, and bytes
+        // left over from before this connection are no reply of ours.
         return failFromPort();
+    }
     std::uint32_t sent = 0;
     const bool written = port_->writeBytes(request.data(), request.frameLength(), &sent);
     if (!written || sent != request.frameLength()) {
