@@ -1,7 +1,8 @@
 // Fuzz target: the line form. Reading arbitrary bytes and writing them back gives the same bytes
 // except for the zero bytes, which are dropped; so an input without a zero byte comes back byte
-// for byte, including a last line without a line feed. Also: lines appended from UTF-16 text
-// are written with "?" for every character above U+00FF.
+// for byte, including a last line without a line feed. An input that starts with the UTF-16LE
+// mark comes back the same way in 16-bit units (zero units and an odd last byte dropped). Also:
+// lines appended from UTF-16 text are written with "?" for every character above U+00FF.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,36 @@ std::string bytes_of(const buf& stream) {
                        static_cast<std::size_t>(stream.size()));
 }
 
+// An input with the UTF-16LE mark: units after the mark, read and written back.
+void utf16_round_trip(const std::uint8_t* data, std::size_t size) {
+    std::string expected = "\xFF\xFE";
+    std::size_t feeds = 0;
+    bool last_feed = true; // no unit yet: nothing open
+    for (std::size_t i = 2; i + 1 < size; i += 2) {
+        const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+        if (unit == 0)
+            continue;
+        expected.push_back(static_cast<char>(data[i]));
+        expected.push_back(static_cast<char>(data[i + 1]));
+        feeds += unit == u'\n';
+        last_feed = unit == u'\n';
+    }
+    buf in;
+    fill(in, data, size);
+    ini_lines lines;
+    FUZZ_CHECK(lines.read(in));
+    FUZZ_CHECK(lines.form() == ini_lines::text_form::utf16le);
+    FUZZ_CHECK(lines.last_line_open() == !last_feed);
+    FUZZ_CHECK(lines.count() == feeds + (last_feed ? 0 : 1));
+    buf out;
+    FUZZ_CHECK(out.open());
+    FUZZ_CHECK(lines.write(out));
+    FUZZ_CHECK(bytes_of(out) == expected);
+}
+
 void round_trip(const std::uint8_t* data, std::size_t size) {
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+        return utf16_round_trip(data, size);
     std::string expected;
     for (std::size_t i = 0; i < size; ++i)
         if (data[i] != 0)

@@ -47,10 +47,14 @@ void BrowseCommand::execute(SamsungComm& link) {
     const bool listed = protocol.listDir(path_);
     outcome(listed, protocol.lastFailure());
     const char16_t* path = path_.c_str();
-    emit(sender(link), u"BrowseBegin", path);
-    for (unsigned i = 0; i < protocol.entryCount(); ++i) {
-        const SamsungDirEntry* e = protocol.entry(i);
-        emit(sender(link), u"BrowseEntry", path, e->c_str(), e->attributes, e->extra, e->size);
+    // Only a whole listing replaces what a view shows: a failed or cut-short one would empty a
+    // folder that is not empty.
+    if (listed) {
+        emit(sender(link), u"BrowseBegin", path);
+        for (unsigned i = 0; i < protocol.entryCount(); ++i) {
+            const SamsungDirEntry* e = protocol.entry(i);
+            emit(sender(link), u"BrowseEntry", path, e->c_str(), e->attributes, e->extra, e->size);
+        }
     }
     emit(sender(link), u"addprogress", browse_weight);
     emit(sender(link), u"BrowseEnd", path);

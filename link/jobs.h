@@ -44,7 +44,9 @@ protected:
 
 // Lists a phone directory and reports every entry:
 // "BrowseBegin"(path), "BrowseEntry"(path, name, attributes, extra, size) per entry,
-// "addprogress"(1024), "BrowseEnd"(path). ok: the listing was complete.
+// "addprogress"(1024), "BrowseEnd"(path). ok: the listing was complete. A listing that failed
+// reports no "BrowseBegin" and no entries (only "addprogress" and "BrowseEnd"), so that nothing
+// a view shows is replaced by part of a folder.
 class BrowseCommand : public SamsungJob {
 public:
     static constexpr std::int32_t browse_weight = 1024;

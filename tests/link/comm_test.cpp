@@ -164,8 +164,9 @@ TEST(SamsungComm, JobsWithoutAPortFailAndEmitOnlyTheirUnconditionalSignals) {
     EXPECT_EQ(readbuf, 0);
     EXPECT_EQ(del, 0);
     EXPECT_EQ(mkdir, 0);
-    std::vector<std::string> expected = {"BrowseBegin /Music", "addprogress 1024",
-                                         "BrowseEnd /Music", "InfoCommand Manufacturer:|"};
+    // The failed listing replaces nothing: no "BrowseBegin", no entries.
+    std::vector<std::string> expected = {"addprogress 1024", "BrowseEnd /Music",
+                                         "InfoCommand Manufacturer:|"};
     std::vector<std::string> got;
     for (const std::string& l : log.lines())
         if (l.rfind("setprogressmax", 0) != 0)

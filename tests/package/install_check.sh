@@ -44,7 +44,7 @@ completion=$prefix/share/bash-completion/completions/orvelctl
 # shellcheck disable=SC2016
 check "the bash completion of orvelctl completes its commands" \
     [ "$(bash -c 'source "$1" && COMP_WORDS=(orvelctl --port /dev/x pu) COMP_CWORD=3 &&
-        _orvelctl && echo "${COMPREPLY[*]}"' - "$completion" 2>&1)" = "put pull" ]
+        _orvelctl && echo "${COMPREPLY[*]}"' - "$completion" 2>&1)" = "put pull push" ]
 check "the licence is installed" [ -f "$prefix/share/doc/orvel/LICENSE" ]
 
 if [ $failures -gt 0 ]; then
