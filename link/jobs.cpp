@@ -73,6 +73,19 @@ bool plain_component(const str& name) {
     }
     return true;
 }
+
+// A failure met on a walk through a folder tree. A later failure is often a consequence of the
+// first (files of a folder that could not be made), so the first is the one kept; the reason that
+// ends the walk (the link lost, the folder limit, a cancel) replaces it. True when the walk ends.
+bool keep_walk_failure(link_failure& kept, const link_failure& why) {
+    const bool ends_walk = why.linkLost() || why.error == link_error::too_many_folders ||
+                           why.error == link_error::cancelled;
+    if (!kept || ends_walk)
+        kept = why;
+    if (!kept)
+        kept.error = link_error::no_port;
+    return ends_walk;
+}
 } // namespace
 
 bool ReadDirCommand::safeName(const str& name) {
@@ -95,15 +108,7 @@ void ReadDirCommand::execute(SamsungComm& link) {
 
 void ReadDirCommand::noteFailure(const link_failure& why) {
     ++failures_;
-    // A later failure is often a consequence of the first (files of a folder that could not
-    // be made), so the first is the one to report; the reason that ended the walk replaces it.
-    const bool ends_walk = why.linkLost() || why.error == link_error::too_many_folders ||
-                           why.error == link_error::cancelled;
-    if (!failure_ || ends_walk)
-        failure_ = why;
-    if (!failure_)
-        failure_.error = link_error::no_port;
-    if (ends_walk)
+    if (keep_walk_failure(failure_, why))
         stopped_ = true;
 }
 
@@ -297,13 +302,7 @@ void WriteDirCommand::execute(SamsungComm& link) {
 
 void WriteDirCommand::noteFailure(const link_failure& why) {
     ++failures_;
-    const bool ends_walk = why.linkLost() || why.error == link_error::too_many_folders ||
-                           why.error == link_error::cancelled;
-    if (!failure_ || ends_walk)
-        failure_ = why;
-    if (!failure_)
-        failure_.error = link_error::no_port;
-    if (ends_walk)
+    if (keep_walk_failure(failure_, why))
         stopped_ = true;
 }
 
