@@ -20,18 +20,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
 dist=$(cd "$1" && pwd -P) || exit 2
 mkdir -p "$2" && work=$(cd "$2" && pwd -P) || exit 2
 version=$(sed -n 's/^project(Orvel VERSION \([^ )]*\).*/\1/p' "$root/CMakeLists.txt")
-failures=0
-
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=tests/package/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # The DLLs a packaged program may import: parts of every Windows from 7 on (the C runtime is
 # msvcrt.dll or the Universal C Runtime's api-ms-win-crt-* sets). Anything else, such as mingw's

@@ -14,18 +14,8 @@ build=$(cd "$1" && pwd -P) || exit 2
 dest=$build/install-check
 prefix=$dest/usr/local
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-failures=0
-
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=tests/package/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 rm -rf "$dest"
 if ! DESTDIR=$dest cmake --install "$build" --prefix /usr/local >"$dest.log" 2>&1; then
