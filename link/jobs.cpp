@@ -34,6 +34,37 @@ bool regular_file_size(const str& name, std::uint64_t& size) {
 
 void SamsungJob::execute(SamsungComm&) {}
 
+void SamsungJob::describe(job_report&) const {}
+
+job_report SamsungJob::report(bool dropped) const {
+    job_report r;
+    describe(r);
+    if (dropped) {
+        r.end = job_end::cancelled;
+        r.failure = link_failure{link_error::cancelled, str()};
+        r.files = 0;
+        r.bytes = 0;
+    } else if (ok_ || (!failure_ && r.failures == 0 && r.skipped > 0)) {
+        // A tree job that only left out names it could not copy did all it could.
+        r.end = job_end::done;
+    } else {
+        r.failure = failure_;
+        if (!r.failure)
+            r.failure.error = link_error::no_port; // a job that never reached its operation
+        r.end = r.failure.error == link_error::cancelled ? job_end::cancelled : job_end::failed;
+    }
+    if (r.end != job_end::done) {
+        // A refusal names what was refused: "the phone refused to delete /a.jpg".
+        str what(job_verb(r.kind));
+        what.append(u" ");
+        what.append(r.failedItem.empty() ? r.phonePath : r.failedItem);
+        r.reason = ::describe(r.failure, what);
+        if (r.failedItem.empty())
+            r.failedItem = r.phonePath;
+    }
+    return r;
+}
+
 void SamsungJob::outcome(bool ok, const link_failure& why) {
     ok_ = ok;
     failure_ = ok ? link_failure() : why;
@@ -58,6 +89,11 @@ void BrowseCommand::execute(SamsungComm& link) {
     }
     emit(sender(link), u"addprogress", browse_weight);
     emit(sender(link), u"BrowseEnd", path);
+}
+
+void BrowseCommand::describe(job_report& report) const {
+    report.kind = job_kind::listing;
+    report.phonePath = path_;
 }
 
 namespace {
@@ -102,18 +138,41 @@ void ReadDirCommand::execute(SamsungComm& link) {
     renamed_.clear();
     names_ = pc_name_claims();
     failure_ = link_failure();
+    tally_ = job_report();
     copyTree(link, phone_, pc_, 0);
     ok_ = failures_ == 0 && skipped_ == 0;
 }
 
-void ReadDirCommand::noteFailure(const link_failure& why) {
+void ReadDirCommand::describe(job_report& report) const {
+    report.kind = job_kind::fetch_tree;
+    report.phonePath = phone_;
+    report.files = tally_.files;
+    report.bytes = tally_.bytes;
+    report.failures = failures_;
+    report.skipped = skipped_;
+    report.problems = tally_.problems;
+    report.failedItem = tally_.failedItem;
+}
+
+void ReadDirCommand::noteFailure(const link_failure& why, const str& item) {
     ++failures_;
-    if (keep_walk_failure(failure_, why))
+    str what(u"copy ");
+    what.append(item);
+    tally_.addProblem(item, ::describe(why, what));
+    const bool ends = keep_walk_failure(failure_, why);
+    if (ends || tally_.failedItem.empty())
+        tally_.failedItem = item;
+    if (ends)
         stopped_ = true;
 }
 
-bool ReadDirCommand::failed(SamsungComm& link) {
-    noteFailure(link.protocol().lastFailure());
+void ReadDirCommand::noteSkipped(const str& item, const char16_t* why) {
+    ++skipped_;
+    tally_.addProblem(item, str(why));
+}
+
+bool ReadDirCommand::failed(SamsungComm& link, const str& item) {
+    noteFailure(link.protocol().lastFailure(), item);
     return !stopped_;
 }
 
@@ -126,7 +185,7 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
         str why(u"more than ");
         why.append(str(std::to_string(folder_limit_).c_str()));
         why.append(u" folders");
-        noteFailure(link_failure{link_error::too_many_folders, why});
+        noteFailure(link_failure{link_error::too_many_folders, why}, phone);
         return;
     }
     if (!make_dir_chain(pc)) {
@@ -135,11 +194,11 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
         why.detail.append(pc);
         why.detail.append(u": ");
         why.detail.append(last_system_error_text());
-        noteFailure(why);
+        noteFailure(why, phone);
     }
 
     alist<SamsungDirEntry> list(SamsungComm::job_capacity, true);
-    if (!link.protocol().listDir(phone, &list) && !failed(link))
+    if (!link.protocol().listDir(phone, &list) && !failed(link, phone))
         return;
     std::uint32_t sum = 0;
     for (unsigned i = 0; i < list.count(); ++i)
@@ -148,24 +207,24 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
 
     for (unsigned i = 0; i < list.count() && !stopped_; ++i) {
         if (link.protocol().cancelRequested()) {
-            noteFailure(link_failure{link_error::cancelled, str()});
+            noteFailure(link_failure{link_error::cancelled, str()}, phone);
             break;
         }
         const SamsungDirEntry& entry = *list[i];
         if (entry == u"." || entry == u"..")
             continue;
-        // A name that is no single path component could reach outside the destination.
-        if (!safeName(entry)) {
-            ++skipped_;
-            continue;
-        }
         str phoneChild(phone);
         phoneChild.append(entry);
+        // A name that is no single path component could reach outside the destination.
+        if (!safeName(entry)) {
+            noteSkipped(phoneChild, u"the name cannot be a PC file name");
+            continue;
+        }
         str pcChild(pc);
         if (entry.isDirectory()) {
             pcChild.append(entry);
             if (depth + 1 > max_depth)
-                ++skipped_;
+                noteSkipped(phoneChild, u"too deep");
             else
                 copyTree(link, phoneChild, pcChild, depth + 1);
             continue;
@@ -173,9 +232,11 @@ void ReadDirCommand::copyTree(SamsungComm& link, const str& phoneDir, const str&
         const str name = names_.claim(pc, entry);
         pcChild.append(name);
         if (!link.protocol().getFile(phoneChild, pcChild, entry.size)) {
-            failed(link);
+            failed(link, phoneChild);
             continue;
         }
+        ++tally_.files;
+        tally_.bytes += entry.size;
         names_.written(pcChild);
         if (!(name == entry))
             renamed_.emplace_back(phoneChild, pcChild);
@@ -189,6 +250,15 @@ void ReadFileCommand::execute(SamsungComm& link) {
     saved_as_.append(pc_name_claims().claim(folder, str(pc_.substr(cut + 1))));
     const bool done = link.protocol().getFile(phone_, saved_as_, size_);
     outcome(done, link.protocol().lastFailure());
+}
+
+void ReadFileCommand::describe(job_report& report) const {
+    report.kind = job_kind::fetch_file;
+    report.phonePath = phone_;
+    if (ok_) {
+        report.files = 1;
+        report.bytes = size_.value_or(0);
+    }
 }
 
 std::int32_t WriteFileCommand::weight() {
@@ -210,6 +280,28 @@ void WriteFileCommand::execute(SamsungComm& link) {
     }
     const bool done = link.protocol().putFile(pc_, phone_);
     outcome(done, link.protocol().lastFailure());
+    sent_ = done ? size : 0;
+}
+
+namespace {
+// The folder holding a phone path ("/a/b.jpg" and "/a/b/" give "/a/"; "/" for a top entry).
+str holding_folder(const str& phonePath) {
+    int end = phonePath.length();
+    while (end > 1 && phonePath[end - 1] == u'/')
+        --end;
+    const int cut = str(phonePath.substr(0, end)).find_last_of(u"/");
+    return cut < 0 ? str(u"/") : str(phonePath.substr(0, cut + 1));
+}
+} // namespace
+
+void WriteFileCommand::describe(job_report& report) const {
+    report.kind = job_kind::send_file;
+    report.phonePath = phone_;
+    report.changedFolder = holding_folder(phone_);
+    if (ok_) {
+        report.files = 1;
+        report.bytes = sent_;
+    }
 }
 
 void DeleteFileCommand::execute(SamsungComm& link) {
@@ -217,9 +309,21 @@ void DeleteFileCommand::execute(SamsungComm& link) {
     outcome(done, link.protocol().lastFailure());
 }
 
+void DeleteFileCommand::describe(job_report& report) const {
+    report.kind = job_kind::remove;
+    report.phonePath = path_;
+    report.changedFolder = holding_folder(path_);
+}
+
 void MakeDirCommand::execute(SamsungComm& link) {
     const bool done = link.protocol().makeDir(path_);
     outcome(done, link.protocol().lastFailure());
+}
+
+void MakeDirCommand::describe(job_report& report) const {
+    report.kind = job_kind::make_folder;
+    report.phonePath = path_;
+    report.changedFolder = holding_folder(path_);
 }
 
 void ReadBufCommand::execute(SamsungComm& link) {
@@ -227,6 +331,11 @@ void ReadBufCommand::execute(SamsungComm& link) {
     outcome(done, link.protocol().lastFailure());
     if (ok_)
         emit(sender(link), u"ReadBufCommand", path_.c_str(), &contents_);
+}
+
+void ReadBufCommand::describe(job_report& report) const {
+    report.kind = job_kind::read_file;
+    report.phonePath = path_;
 }
 
 WriteBufCommand::WriteBufCommand(iostore& source, const str& phoneFile)
@@ -256,6 +365,15 @@ void WriteBufCommand::execute(SamsungComm& link) {
     outcome(false, why);
 }
 
+void WriteBufCommand::describe(job_report& report) const {
+    report.kind = job_kind::save_file;
+    report.phonePath = path_;
+    if (ok_) {
+        report.files = 1;
+        report.bytes = contents_.size();
+    }
+}
+
 void InfoCommand::stripPrefix(str& answer) {
     if (answer.empty() || answer[0] != u'+')
         return;
@@ -269,6 +387,11 @@ void InfoCommand::execute(SamsungComm& link) {
     outcome(done, link.lastFailure());
     stripPrefix(answer_);
     emit(sender(link), u"InfoCommand", label_.c_str(), answer_.c_str());
+}
+
+void InfoCommand::describe(job_report& report) const {
+    report.kind = job_kind::identity;
+    report.phonePath = command_;
 }
 
 bool WriteDirCommand::phoneName(const str& name) {
@@ -296,14 +419,40 @@ void WriteDirCommand::execute(SamsungComm& link) {
     sent_ = failures_ = skipped_ = folders_ = 0;
     stopped_ = false;
     failure_ = link_failure();
+    tally_ = job_report();
     sendTree(link, pc_, phone_, 0);
     ok_ = failures_ == 0 && skipped_ == 0 && !stopped_;
 }
 
-void WriteDirCommand::noteFailure(const link_failure& why) {
+void WriteDirCommand::describe(job_report& report) const {
+    report.kind = job_kind::send_tree;
+    str top(phone_);
+    normalise_dir(top);
+    report.phonePath = top;
+    report.changedFolder = holding_folder(top);
+    report.files = sent_;
+    report.bytes = tally_.bytes;
+    report.failures = failures_;
+    report.skipped = skipped_;
+    report.problems = tally_.problems;
+    report.failedItem = tally_.failedItem;
+}
+
+void WriteDirCommand::noteFailure(const link_failure& why, const str& item) {
     ++failures_;
-    if (keep_walk_failure(failure_, why))
+    str what(u"upload ");
+    what.append(item);
+    tally_.addProblem(item, ::describe(why, what));
+    const bool ends = keep_walk_failure(failure_, why);
+    if (ends || tally_.failedItem.empty())
+        tally_.failedItem = item;
+    if (ends)
         stopped_ = true;
+}
+
+void WriteDirCommand::noteSkipped(const str& item, const char16_t* why) {
+    ++skipped_;
+    tally_.addProblem(item, str(why));
 }
 
 void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& phoneDir,
@@ -315,12 +464,12 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
     normalise_dir(pc);
     normalise_dir(phone);
     if (++folders_ > ReadDirCommand::max_folders) {
-        noteFailure(link_failure{link_error::too_many_folders, str()});
+        noteFailure(link_failure{link_error::too_many_folders, str()}, phone);
         return;
     }
     // The folder may exist already; whether it does shows in the listing below.
     if (!protocol.makeDir(phoneDir) && protocol.lastFailure().linkLost()) {
-        noteFailure(protocol.lastFailure());
+        noteFailure(protocol.lastFailure(), phone);
         return;
     }
 
@@ -332,7 +481,7 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
     if (ec) {
         link_failure why{link_error::pc_file, str(u"cannot read PC folder ")};
         why.detail.append(pc);
-        noteFailure(why);
+        noteFailure(why, phone);
         return;
     }
     std::sort(entries.begin(), entries.end(),
@@ -346,33 +495,37 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
         if (stopped_)
             return;
         if (protocol.cancelRequested()) {
-            noteFailure(link_failure{link_error::cancelled, str()});
+            noteFailure(link_failure{link_error::cancelled, str()}, phone);
             return;
         }
         std::u16string wide;
         try {
             wide = entry.path().filename().u16string();
         } catch (const std::exception&) {
-            ++skipped_; // a PC name with no character form
+            noteSkipped(pc, u"a PC name with no character form");
             continue;
         }
         const str name(wide.c_str());
         const fs::file_status link_status = entry.symlink_status(ec);
         const bool is_dir = !fs::is_symlink(link_status) && fs::is_directory(link_status);
-        if (!phoneName(name) || (!is_dir && !entry.is_regular_file(ec))) {
-            ++skipped_;
-            continue;
-        }
         str pcChild(pc);
         pcChild.append(name);
         str phoneChild(phone);
         phoneChild.append(name);
+        if (!phoneName(name)) {
+            noteSkipped(pcChild, u"the phone cannot hold this name");
+            continue;
+        }
+        if (!is_dir && !entry.is_regular_file(ec)) {
+            noteSkipped(pcChild, u"no regular file");
+            continue;
+        }
         if (is_dir) {
             folders.emplace_back(pcChild, phoneChild);
             continue;
         }
         if (!protocol.putFile(pcChild, phoneChild)) {
-            noteFailure(protocol.lastFailure());
+            noteFailure(protocol.lastFailure(), phoneChild);
             continue;
         }
         files.emplace_back(name, entry.file_size(ec));
@@ -382,7 +535,7 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
     if (!files.empty()) {
         alist<SamsungDirEntry> listed(SamsungComm::job_capacity, true);
         if (!protocol.listDir(phone, &listed)) {
-            noteFailure(protocol.lastFailure());
+            noteFailure(protocol.lastFailure(), phone);
             if (stopped_)
                 return;
         }
@@ -391,14 +544,16 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
             for (unsigned i = 0; i < listed.count() && !confirmed; ++i)
                 confirmed = !listed[i]->isDirectory() && *listed[i] == name &&
                             listed[i]->size == static_cast<std::uint32_t>(size);
+            str phoneChild(phone);
+            phoneChild.append(name);
             if (confirmed) {
                 ++sent_;
+                tally_.bytes += size;
             } else {
                 link_failure why{link_error::wrong_size, str(u"the phone does not list ")};
-                why.detail.append(phone);
-                why.detail.append(name);
+                why.detail.append(phoneChild);
                 why.detail.append(u" with the size it was sent with");
-                noteFailure(why);
+                noteFailure(why, phoneChild);
             }
         }
     }
@@ -406,7 +561,7 @@ void WriteDirCommand::sendTree(SamsungComm& link, const str& pcDir, const str& p
         if (stopped_)
             return;
         if (depth + 1 > ReadDirCommand::max_depth)
-            ++skipped_;
+            noteSkipped(pcChild, u"too deep");
         else
             sendTree(link, pcChild, phoneChild, depth + 1);
     }

@@ -12,6 +12,7 @@
 
 #include "core/str.h"
 #include "core/stream.h"
+#include "link/job_report.h"
 #include "link/link_failure.h"
 #include "link/pc_names.h"
 
@@ -32,8 +33,13 @@ public:
     bool ok() const { return ok_; }
     // Why the last execute failed (empty when it succeeded or has not run).
     const link_failure& failure() const { return failure_; }
+    // What became of the last execute; with `dropped`, of a job dropped unrun (cancelled).
+    job_report report(bool dropped = false) const;
 
 protected:
+    // Fills in what the job was about: its kind, paths and what it copied.
+    virtual void describe(job_report& report) const;
+
     // Records the outcome of an operation of the link: ok_, and the reason when it failed (the
     // protocol's, or the port's for AT exchanges).
     void outcome(bool ok, const link_failure& why);
@@ -56,6 +62,9 @@ public:
     void execute(SamsungComm& link) override;
 
     const str& path() const { return path_; }
+
+protected:
+    void describe(job_report& report) const override;
 
 private:
     str path_;
@@ -93,15 +102,20 @@ public:
     // Lowers the folder limit (tests).
     void setFolderLimit(unsigned folders) { folder_limit_ = folders; }
 
+protected:
+    void describe(job_report& report) const override;
+
 private:
     void copyTree(SamsungComm& link, const str& phone, const str& pc, int depth);
-    // Counts a failure of the protocol; false when the walk must end.
-    bool failed(SamsungComm& link);
+    // Counts a failure of the protocol at `item`; false when the walk must end.
+    bool failed(SamsungComm& link, const str& item);
     // Counts a failure with its reason; the first reason is kept unless the walk ends.
-    void noteFailure(const link_failure& why);
+    void noteFailure(const link_failure& why, const str& item);
+    void noteSkipped(const str& item, const char16_t* why);
 
     str pc_;
     str phone_;
+    job_report tally_; // files, bytes, problems and the first failed item of the last execute
     unsigned failures_ = 0;
     unsigned skipped_ = 0;
     unsigned folders_ = 0;
@@ -133,12 +147,17 @@ public:
     unsigned skipped() const { return skipped_; }
     bool stopped() const { return stopped_; }
 
+protected:
+    void describe(job_report& report) const override;
+
 private:
     void sendTree(SamsungComm& link, const str& pc, const str& phone, int depth);
-    void noteFailure(const link_failure& why);
+    void noteFailure(const link_failure& why, const str& item);
+    void noteSkipped(const str& item, const char16_t* why);
 
     str pc_;
     str phone_;
+    job_report tally_; // files, bytes, problems and the first failed item of the last execute
     unsigned sent_ = 0;
     unsigned failures_ = 0;
     unsigned skipped_ = 0;
@@ -158,6 +177,9 @@ public:
 
     const str& savedAs() const { return saved_as_; }
 
+protected:
+    void describe(job_report& report) const override;
+
 private:
     str pc_;
     str phone_;
@@ -173,9 +195,13 @@ public:
     std::int32_t weight() override;
     void execute(SamsungComm& link) override;
 
+protected:
+    void describe(job_report& report) const override;
+
 private:
     str phone_;
     str pc_;
+    std::uint64_t sent_ = 0; // bytes of the last successful execute
 };
 
 // deleteFile(path).
@@ -183,6 +209,9 @@ class DeleteFileCommand : public SamsungJob {
 public:
     explicit DeleteFileCommand(const str& phonePath) : path_(phonePath) {}
     void execute(SamsungComm& link) override;
+
+protected:
+    void describe(job_report& report) const override;
 
 private:
     str path_;
@@ -193,6 +222,9 @@ class MakeDirCommand : public SamsungJob {
 public:
     explicit MakeDirCommand(const str& phonePath) : path_(phonePath) {}
     void execute(SamsungComm& link) override;
+
+protected:
+    void describe(job_report& report) const override;
 
 private:
     str path_;
@@ -207,6 +239,9 @@ public:
 
     explicit ReadBufCommand(const str& phoneFile) : path_(phoneFile), contents_(initial_size) {}
     void execute(SamsungComm& link) override;
+
+protected:
+    void describe(job_report& report) const override;
 
 private:
     str path_;
@@ -226,6 +261,9 @@ public:
     // Of the last execute: whether the phone's previous file was written back after a failure.
     bool restored() const { return restored_; }
 
+protected:
+    void describe(job_report& report) const override;
+
 private:
     str path_;
     buf contents_;
@@ -243,6 +281,9 @@ public:
     static void stripPrefix(str& answer);
     // The answer of the last execute, as emitted.
     const str& answer() const { return answer_; }
+
+protected:
+    void describe(job_report& report) const override;
 
 private:
     str command_;

@@ -1,5 +1,7 @@
 #include "link/samsung_comm.h"
 
+#include <chrono>
+
 #include "core/vobject.h"
 
 namespace {
@@ -56,28 +58,65 @@ std::uint32_t SamsungComm::run() {
                 total_ = 0; // the queue is drained
             else
                 protocol_.resetCancel(); // a cancel from here on is this job's
+            running_ = job != nullptr;
         }
         if (!job)
             continue;
+        const auto started = std::chrono::steady_clock::now();
         try {
             job->execute(*this);
         } catch (...) {
             // A job that throws ends like a failed one; the worker goes on.
         }
+        job_report report = job->report();
+        report.elapsedMs =
+            static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started)
+                                           .count());
         delete job;
+        keepReport(std::move(report));
         {
             queue_lock guard(lock_);
             protocol_.resetCancel(); // a cancel ends one job, not the link
+            running_ = false;
         }
         queued_.set(); // look for a further job
     }
 }
 
 void SamsungComm::cancel() {
+    std::vector<job_report> dropped;
+    {
+        queue_lock guard(lock_);
+        // The queue pops from its end: the next job to run is the last.
+        for (unsigned i = jobs_.count(); i-- > 0;)
+            dropped.push_back(jobs_[i]->report(true));
+        jobs_.clear();
+        total_ = 0;
+        protocol_.requestCancel();
+    }
+    for (job_report& report : dropped)
+        keepReport(std::move(report));
+}
+
+void SamsungComm::keepReport(job_report report) {
+    std::lock_guard<std::mutex> guard(reports_lock_);
+    reports_.push_back(std::move(report));
+    while (reports_.size() > max_reports)
+        reports_.pop_front();
+}
+
+std::vector<job_report> SamsungComm::takeReports() {
+    std::lock_guard<std::mutex> guard(reports_lock_);
+    std::vector<job_report> out(std::make_move_iterator(reports_.begin()),
+                                std::make_move_iterator(reports_.end()));
+    reports_.clear();
+    return out;
+}
+
+bool SamsungComm::busy() {
     queue_lock guard(lock_);
-    jobs_.clear();
-    total_ = 0;
-    protocol_.requestCancel();
+    return running_ || jobs_.count() > 0;
 }
 
 void SamsungComm::clear() {

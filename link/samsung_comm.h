@@ -7,6 +7,9 @@
 // thread while the queue lock is held: its handlers must not queue jobs or call clear.
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
 
 #include "core/alist.h"
 #include "core/sync.h"
@@ -30,8 +33,16 @@ public:
     // Destroys every waiting job and closes the port; a running job fails at its next exchange.
     virtual void clear();
     // Destroys every waiting job and asks the running one to stop after its current exchange
-    // (it ends with the failure cancelled); the port stays open.
+    // (it ends with the failure cancelled); the port stays open. Each dropped job is reported
+    // as cancelled.
     void cancel();
+
+    // The reports of the jobs that ended since the last call, oldest first. A window reads them
+    // on its own thread; the queue keeps the newest max_reports.
+    static constexpr unsigned max_reports = 4096;
+    std::vector<job_report> takeReports();
+    // Whether a job is running or waiting.
+    bool busy();
 
     // Queues a job (owned by the link from here on), adds its weight to the progress total and
     // emits "setprogressmax". False only for a null job or when the queue cannot grow (the job is
@@ -46,9 +57,14 @@ public:
     unsigned pending();
 
 private:
+    void keepReport(job_report report);
+
     SamsungProtocol protocol_;
     thread_event queued_{false};
     alist<SamsungJob> jobs_{job_capacity, true};
     semaphore lock_{1};
-    std::int64_t total_ = 0;
+    std::int64_t total_ = 0; // guarded by lock_
+    bool running_ = false;   // guarded by lock_
+    std::mutex reports_lock_;
+    std::deque<job_report> reports_; // guarded by reports_lock_
 };

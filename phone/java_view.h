@@ -3,12 +3,19 @@
 // ones by dropping their .jar files (each optionally with its .jad) from the desktop shell.
 //
 // "BrowseEntry" and "BrowseEnd" arrive on the link worker and change the list under its lock; a
-// drop is handled on the GUI thread and queues the install jobs, which the worker runs in order.
+// drop is handled on the GUI thread and queues one install job per game, which the worker runs in
+// order. When the installs have ended (the window's job reports) the games are listed again.
+//
+// A game shows only once its install succeeded: the folder of a failed install (made before its
+// .jar failed; the phone cannot remove folders) is left out of the list until an install of that
+// game succeeds.
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/str.h"
+#include "link/job_report.h"
 #include "link/samsung_comm.h"
 #include "phone/java_app.h"
 #include "toolkit/dnd.h"
@@ -40,6 +47,10 @@ public:
     void refresh();
     // "disconnected": the list empties.
     void disconnected();
+    // A job of the link ended (GUI thread, from the window's report queue). An install: a failed
+    // one's new folder is hidden, a successful one's shown; when no install of this page is
+    // waiting any more, both games folders are listed again.
+    void jobFinished(const job_report& report);
     // "BrowseEntry" (link worker): a sub-folder of a games folder is a game.
     void browseEntry(const char16_t* folder, const char16_t* name, std::uint32_t attributes);
     // "BrowseEnd" (link worker): the games are sorted by name, ignoring case.
@@ -49,9 +60,11 @@ public:
     // Accepts (copy) a file list holding a .jar file; refuses anything else.
     void dragEnter(vwin::vDropEvent* event) override;
     void drop(vwin::vDropEvent* event) override;
-    // Installs the dropped games: per game its folder (unless listed), the .jar, the .jad and the
-    // removal of its appdb/settings.bin, then a refresh. False when the drop held no file list.
+    // Installs the dropped games: one job per game (its folder unless listed, the .jar, the .jad,
+    // then the removal of its appdb/settings.bin). False when the drop held no file list.
     bool installDropped(vwin::vDropEvent* event);
+    // Queues the installs; answers how many were queued.
+    int install(const alist<javaApp>& apps);
 
     // The games folder an install goes to: the last one that reported an entry; the first games
     // folder while none has.
@@ -64,4 +77,8 @@ private:
     str first_{java_games_first};
     str second_{java_games_second};
     str installFolder_; // guarded by games_->listLock(); empty until a games folder reported
+    // Game folders (no trailing "/") of failed installs that the list leaves out (guarded by
+    // games_->listLock()).
+    std::vector<str> hidden_;
+    int installsWaiting_ = 0; // GUI thread
 };

@@ -5,8 +5,12 @@
 // Each "connected" reloads the five settings files with ReadBufCommand jobs; their "ReadBufCommand"
 // signals arrive on the link worker, where fileRead parses them and fills the lists under the
 // lists' locks. "Save" runs on the GUI thread and queues one WriteBufCommand with the menu lines as
-// they stand, byte for byte (line ends and an open last line included).
+// they stand, byte for byte (line ends and an open last line included). A changed line keeps its
+// mark until a save that holds its change is reported done; after a failed save it stays, so that
+// the user can save again.
 
+#include <cstdint>
+#include <deque>
 #include <memory>
 
 #include "core/stream.h"
@@ -33,7 +37,8 @@ public:
     bool loadLines(iostore& stream);
     // Writes the lines as they stand, each followed by a line feed (none after a last line that
     // had none). False, with nothing written, while no file has been loaded or a write failed.
-    bool saveLines(iobase& stream);
+    // `edits`, when given, is the count of edits the lines written hold (see clearEditMarks).
+    bool saveLines(iobase& stream, std::uint64_t* edits = nullptr);
     // Whether a file has been loaded (so that a save writes a real file, not an empty one).
     bool loaded();
 
@@ -47,13 +52,16 @@ public:
     // Whether a line was changed since the file was loaded or the marks were cleared; changed
     // lines are drawn with a mark at their start.
     bool edited();
-    void clearEditMarks();
+    // Clears the marks of the lines whose last change is among the first `edits` edits (all
+    // without a count); a line changed after that keeps its mark.
+    void clearEditMarks(std::uint64_t edits = UINT64_MAX);
 
 private:
     bool loaded_ = false;   // guarded by listLock()
     bool lastOpen_ = false; // guarded by listLock(): the last line had no line feed
     ini_lines::text_form form_ = ini_lines::text_form::bytes; // guarded by listLock()
     int refused_ = 0;                                         // GUI thread
+    std::uint64_t edits_ = 0; // guarded by listLock(): edits committed since construction
 };
 
 class OrvelSpecial : public vwin::vWidget {
@@ -70,10 +78,16 @@ public:
     // "Save": queues the menu lines for "/Registry/MainMenu_reg.ini". False, nothing queued, while
     // no menu file has been loaded (the phone's file would be replaced by an empty one).
     bool save();
-    // The Save button and Control+S: save(), and once queued the lines lose their edit marks.
+    // The Save button and Control+S: save(); the lines lose their edit marks once the save is
+    // reported done (jobFinished).
     bool saveEdits();
     // Menu lines were changed and not saved.
     bool unsavedEdits() { return menu_->edited(); }
+    // A job of the link ended (GUI thread, from the window's report queue): a save of the menu
+    // file that is done clears the marks of the changes it held; one that failed leaves them.
+    void jobFinished(const job_report& report);
+    // Saves queued and not yet reported.
+    unsigned savesWaiting() const { return static_cast<unsigned>(saves_.size()); }
 
     // Control+S saves.
     void keyEvent(vwin::vKeyEvent* event) override;
@@ -107,4 +121,6 @@ private:
     std::unique_ptr<vwin::vLabel> menuLabel_;
     std::unique_ptr<OrvelEditFile> menu_;
     std::unique_ptr<OrvelButton> save_;
+    // Per save queued and not yet reported, oldest first: the edits its lines held (GUI thread).
+    std::deque<std::uint64_t> saves_;
 };

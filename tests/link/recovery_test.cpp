@@ -208,6 +208,16 @@ TEST_F(PhoneTest, ATreeCopyGoesOnAfterAFailedFile) {
     EXPECT_EQ(job.reason.error, link_error::pc_file);
     EXPECT_EQ(read_bytes(pc_root.file("/dest/a.bin")), pattern(300));
     EXPECT_EQ(read_bytes(pc_root.file("/dest/c.bin")), pattern(300));
+    // What the window is told: two files of three, and which one failed.
+    const job_report report = job.report();
+    EXPECT_EQ(report.end, job_end::failed);
+    EXPECT_EQ(report.files, 2u);
+    EXPECT_EQ(report.bytes, 600u);
+    EXPECT_EQ(report.failedItem, str(u"/T/b.bin"));
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].to_utf8().rfind("/T/b.bin: ", 0), 0u);
+    EXPECT_EQ(job_line(report).to_utf8().rfind("copy /T failed: ", 0), 0u)
+        << job_line(report).to_utf8();
 }
 
 TEST_F(PhoneTest, ATreeCopyEndsWhenThePhoneStopsAnswering) {
@@ -226,6 +236,9 @@ TEST_F(PhoneTest, ATreeCopyEndsWhenThePhoneStopsAnswering) {
     EXPECT_EQ(job.failures_seen, 1u) << "nothing is asked after the phone fell silent";
     EXPECT_EQ(job.reason.error, link_error::no_answer);
     EXPECT_EQ(tree_of(pc_root.file("/dest")), std::vector<std::string>{"a.bin"});
+    const job_report report = job.report();
+    EXPECT_EQ(report.failedItem, str(u"/T/b.bin"));
+    EXPECT_EQ(report.reason, str(u"the phone did not answer"));
 }
 
 TEST_F(PhoneTest, RepliesThatDoNotAddUpNeverReachAFile) {
@@ -380,6 +393,7 @@ TEST_F(PhoneTest, CancelStopsTheRunningJobDropsTheQueueAndKeepsTheLine) {
     for (const cancel_case& c : cases) {
         SCOPED_TRACE(c.what);
         log.clear();
+        link.takeReports();
         std::atomic<int> outcome{-1}, queued{-1};
         link_failure reason; // written by the job before it sets the outcome
         struct watched : SamsungJob {
@@ -387,6 +401,7 @@ TEST_F(PhoneTest, CancelStopsTheRunningJobDropsTheQueueAndKeepsTheLine) {
                 : inner_(inner), o_(o), why_(why) {}
             void execute(SamsungComm& l) override {
                 inner_->execute(l);
+                outcome(inner_->ok(), inner_->failure());
                 *why_ = inner_->failure();
                 *o_ = inner_->ok() ? 1 : 0;
             }
@@ -404,6 +419,16 @@ TEST_F(PhoneTest, CancelStopsTheRunningJobDropsTheQueueAndKeepsTheLine) {
         EXPECT_EQ(reason.error, link_error::cancelled);
         EXPECT_EQ(queued, -1) << "the queued job was dropped";
         EXPECT_TRUE(link.isOpen());
+        // Both are reported cancelled: the dropped one at once, the running one when it ends.
+        std::vector<job_report> reports;
+        ASSERT_TRUE(eventually([&] {
+            for (job_report& r : link.takeReports())
+                reports.push_back(std::move(r));
+            return reports.size() >= 2;
+        }));
+        for (const job_report& r : reports)
+            EXPECT_EQ(r.end, job_end::cancelled);
+        EXPECT_FALSE(link.busy());
     }
     EXPECT_EQ(read_bytes(pc_root.file("/got.bin")), "old");
     EXPECT_FALSE(fs::exists(phone_root.file("/up.bin"))) << "the partial phone file is deleted";
