@@ -117,5 +117,138 @@ OrvelHWLayout hwViewLayout(int w, int h) {
     l.connectButton = {5, m - 40, 200, 25};
     l.propertiesLabel = {5, m - 5, w - 10, 20};
     l.propertiesList = {5, m + 20, w - 10, h - m - 20};
+    // Two lines of text fit between the port list and the properties label.
+    l.stateLine = {215, m - 46, w - 220, 36};
     return l;
+}
+
+void OrvelLinkState::show(phase p, const str& port, const str& reason) {
+    phase_ = p;
+    port_ = port;
+    reason_ = reason;
+}
+
+void OrvelLinkState::opened(const str& port, int questions) {
+    connections_.push_back(connection{port, questions, 0, questions});
+    while (connections_.size() > max_connections)
+        connections_.pop_front();
+    current_open_ = true;
+    answered_ = questions == 0;
+    model_.clear();
+    show(questions > 0 ? phase::opening : phase::connected, port);
+}
+
+void OrvelLinkState::openFailed(const str& port, const str& reason) {
+    current_open_ = false;
+    answered_ = false;
+    model_.clear();
+    show(phase::open_failed, port, reason);
+}
+
+void OrvelLinkState::noPortOpened(const std::vector<str>& tried, const str& lastReason) {
+    current_open_ = false;
+    answered_ = false;
+    model_.clear();
+    if (tried.empty()) {
+        show(phase::no_ports, str());
+        return;
+    }
+    str ports;
+    for (const str& port : tried) {
+        if (!ports.empty())
+            ports.append(u", ");
+        ports.append(port);
+    }
+    // One port tried: its reason says more than the count of ports could.
+    show(phase::no_phone, ports, tried.size() == 1 ? lastReason : str());
+}
+
+void OrvelLinkState::disconnected() {
+    current_open_ = false;
+    // A phone found missing, or no phone at all, stays said; a closed connection is no more.
+    if (phase_ == phase::opening || phase_ == phase::connected) {
+        model_.clear();
+        show(phase::not_connected, port_);
+    }
+}
+
+void OrvelLinkState::jobFinished(const job_report& report, const str& modelAnswer) {
+    // The phone stopped answering or the port went away (not: a job that found the port closed,
+    // which follows from an earlier loss). It counts once a phone had answered on the current
+    // connection, whether the port has been closed for it already or not.
+    const bool gone =
+        report.end == job_end::failed && (report.failure.error == link_error::no_answer ||
+                                          report.failure.error == link_error::port_failed);
+    const bool live = answered_ && (phase_ == phase::connected || phase_ == phase::not_connected);
+    if (report.kind != job_kind::identity) {
+        if (gone && live && !connections_.empty())
+            show(phase::lost, connections_.back().port, report.reason);
+        return;
+    }
+    while (!connections_.empty() && connections_.front().remaining <= 0)
+        connections_.pop_front();
+    if (connections_.empty())
+        return; // a question of no connection we know of
+    connection& asked = connections_.front();
+    --asked.remaining;
+    if (report.end != job_end::done)
+        ++asked.failed;
+    const bool current = connections_.size() == 1;
+    const bool allFailed = asked.failed == asked.asked;
+    const str port = asked.port;
+    if (asked.remaining <= 0 && !current)
+        connections_.pop_front();
+    if (!current)
+        return; // an earlier connection's question
+    if (allFailed) {
+        model_.clear();
+        show(phase::no_phone, port);
+        return;
+    }
+    if (report.end != job_end::done) {
+        if (gone && live)
+            show(phase::lost, port, report.reason);
+        return;
+    }
+    answered_ = true;
+    if (!current_open_)
+        return; // answered before the port closed: what closed it decides what is said
+    if (phase_ == phase::opening)
+        show(phase::connected, port);
+    const OrvelIdentityQuestion* question = identityQuestionOf(report.phonePath.c_str());
+    if (question && question->label == ui_text::model && phase_ == phase::connected)
+        model_ = identityValue(identity_value::plain, modelAnswer.c_str());
+}
+
+str OrvelLinkState::text() const {
+    str line;
+    switch (phase_) {
+    case phase::not_connected:
+        return str(uiText(ui_text::not_connected));
+    case phase::opening:
+        return uiTextWith(ui_text::link_opening, port_);
+    case phase::connected:
+        line = uiTextWith(ui_text::link_connected, port_);
+        if (!model_.empty()) {
+            line.append(u" \u2014 ");
+            line.append(model_);
+        }
+        return line;
+    case phase::no_phone:
+        line = uiTextWith(ui_text::link_no_phone, port_);
+        break;
+    case phase::open_failed:
+        line = uiTextWith(ui_text::link_open_failed, port_);
+        break;
+    case phase::no_ports:
+        return str(uiText(ui_text::link_no_ports));
+    case phase::lost:
+        line = uiTextWith(ui_text::link_lost, port_);
+        break;
+    }
+    if (!reason_.empty()) {
+        line.append(u": ");
+        line.append(reason_);
+    }
+    return line;
 }

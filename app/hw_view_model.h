@@ -1,12 +1,15 @@
 #pragma once
 // The Devices view's parts that need no window: the port records of a discovery text, the
-// identity questions asked after connecting, how their answers are shown, and the layout.
+// identity questions asked after connecting, how their answers are shown, what the view says
+// about the link, and the layout.
 
+#include <deque>
 #include <vector>
 
 #include "app/orvel_gui_model.h"
 #include "core/lang_texts.h"
 #include "core/str.h"
+#include "link/job_report.h"
 
 // One name/port pair of a discovery text.
 struct OrvelPortRecord {
@@ -44,6 +47,64 @@ str identityValue(identity_value kind, const char16_t* answer);
 // The row of an answer: the label in the user's language (it ends in ": ") and the value.
 str identityRow(const OrvelIdentityQuestion& question, const char16_t* answer);
 
+// What the Devices view says about the link, from what the view did (opened a port, or failed
+// to), the link's "disconnected" and the reports of the jobs. Used on the GUI thread only.
+//
+// Reports come in the order the jobs ran, and a connection's identity questions may still run
+// after the next connection began; so each connection counts its own questions, oldest first,
+// and only the newest one decides what is shown.
+class OrvelLinkState {
+public:
+    enum class phase {
+        not_connected,
+        opening,     // the port is open, no identity question has been answered yet
+        connected,   // a question was answered
+        no_phone,    // the port opened but every identity question failed
+        open_failed, // the port did not open (reason: the link's text)
+        no_ports,    // Auto Connect with no port to try
+        lost,        // a job found the phone gone (reason: the report's text)
+    };
+
+    // Our openPort succeeded ("connected"): `questions` identity questions follow.
+    void opened(const str& port, int questions = identity_question_count);
+    // Our openPort failed; `reason` is the link's English text.
+    void openFailed(const str& port, const str& reason);
+    // Auto Connect found no port that opens: the ports tried (none: there was none to try) and
+    // the reason of the last one.
+    void noPortOpened(const std::vector<str>& tried, const str& lastReason);
+    // The link said "disconnected".
+    void disconnected();
+    // A job of the link ended; `modelAnswer` is the answer the model question gave (used when
+    // the report is that question's and says done).
+    void jobFinished(const job_report& report, const str& modelAnswer = str());
+
+    phase current() const { return phase_; }
+    // The port named (the ports tried, for Auto Connect), and the model once answered.
+    const str& port() const { return port_; }
+    const str& model() const { return model_; }
+    // The line shown, in the user's language; reasons from the link stay English.
+    str text() const;
+
+private:
+    struct connection {
+        str port;
+        int remaining = 0; // identity reports still to come
+        int failed = 0;
+        int asked = 0;
+    };
+    static constexpr unsigned max_connections = 8; // older ones whose reports never came go
+
+    void show(phase p, const str& port, const str& reason = str());
+
+    phase phase_ = phase::not_connected;
+    str port_;
+    str model_;
+    str reason_;
+    std::deque<connection> connections_; // oldest first; the back one is the current
+    bool current_open_ = false;          // the back connection is still open
+    bool answered_ = false;              // a phone answered on the back connection
+};
+
 // Row heights of the two lists.
 inline constexpr int port_row_height = 25;
 inline constexpr int property_row_height = 20;
@@ -55,5 +116,6 @@ struct OrvelHWLayout {
     OrvelRect connectButton;
     OrvelRect propertiesLabel;
     OrvelRect propertiesList;
+    OrvelRect stateLine; // right of the button: the line about the link
 };
 OrvelHWLayout hwViewLayout(int w, int h);

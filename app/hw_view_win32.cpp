@@ -1,11 +1,13 @@
 #include "app/hw_view.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "app/hw_view_model.h"
 #include "core/lang_texts.h"
 #include "core/vobject.h"
 #include "link/jobs.h"
+#include "link/link_failure.h"
 #include "link/port_discovery.h"
 #include "link/samsung_comm.h"
 
@@ -39,12 +41,14 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
       portList_(this, true, vListView::selection_multi),
       connectButton_(this, uiText(ui_text::auto_connect)),
       propertiesLabel_(this, uiText(ui_text::properties_label), text_bottom),
-      propertiesList_(this, true, vListView::selection_none) {
+      propertiesList_(this, true, vListView::selection_none), stateLabel_(this, u"", text_vcenter) {
     setBackgroundColor(panel_grey);
     // A label paints no background of its own; with the view clipping its children, the space
     // behind the text would stay unpainted, so the labels take the panel colour.
     devicesLabel_.setBackgroundColor(panel_grey);
     propertiesLabel_.setBackgroundColor(panel_grey);
+    stateLabel_.setBackgroundColor(panel_grey);
+    stateLabel_.setTextColor(blue);
 
     portList_.setBackgroundColor(white);
     portList_.setHScrollEnabled(false);
@@ -54,7 +58,8 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
 
     usbIcon_.loadResource(nullptr, usb_icon_id);
     bluetoothIcon_.loadResource(nullptr, bluetooth_icon_id);
-    findPorts(discovery);
+    discovery_ = discovery;
+    findPorts();
 
     connect(&portList_, u"doubleClicked", this, &OrvelHWView::connectItem);
     connect(&portList_, u"activated", this, &OrvelHWView::connectItem);
@@ -67,16 +72,21 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
     propertiesList_.setFitWidth(true);
     propertiesList_.setShowsFocus(true);
     new vListViewItem(&propertiesList_, str(uiText(ui_text::not_connected)), property_row_height);
+    showState();
     built_ = true;
 }
 
 OrvelHWView::~OrvelHWView() {
     // Waits for an answer being added on the link worker, and takes no further signals.
     disconnect_all();
+    killTimer(rediscover_timer);
     destroyWindow();
 }
 
-void OrvelHWView::findPorts(const OrvelPortDiscovery& discovery) {
+void OrvelHWView::findPorts() {
+    const OrvelPortDiscovery& discovery = discovery_;
+    usbPorts_.clear();
+    bluetoothPorts_.clear();
     if (discovery.reg) {
         findUsbPorts(*discovery.reg, usbPorts_);
         findBluetoothPorts(*discovery.reg, bluetoothPorts_);
@@ -95,20 +105,49 @@ void OrvelHWView::findPorts(const OrvelPortDiscovery& discovery) {
         new portItem(&portList_, record.name, record.port, &bluetoothIcon_);
 }
 
+void OrvelHWView::findPortsAgain() {
+    // The rows go (and with them any selection); the ports found now take their place.
+    portList_.clear();
+    findPorts();
+}
+
+bool OrvelHWView::openPort(const str& port) {
+    opening_ = port;
+    const bool opened = link_.openPort(port);
+    opening_.clear();
+    return opened;
+}
+
+str OrvelHWView::openFailure() const {
+    return describe(link_.lastFailure(), str());
+}
+
 bool OrvelHWView::connectItem(vListViewItem* item) {
     // A double-click below the last row names no row.
     if (!item || !portList_.contains(item))
         return false;
     auto* row = dynamic_cast<portItem*>(item);
-    if (!row || (connectCheck_ && !connectCheck_()) || !link_.openPort(row->port()))
+    if (!row || (connectCheck_ && !connectCheck_()))
         return false;
+    const str port = row->port();
+    if (!openPort(port)) {
+        state_.openFailed(port, openFailure());
+        showState();
+        return false;
+    }
+    // Opening does not change the rows (a new discovery waits for the GUI thread's messages).
     portList_.selectItem(row);
     return true;
 }
 
 bool OrvelHWView::autoConnect() {
+    // A phone plugged in after the ports were found has a port of its own.
+    if (portList_.count() == 0 && !link_.isOpen())
+        findPortsAgain();
     if (portList_.count() > 0 && connectCheck_ && !connectCheck_())
         return false;
+    std::vector<str> tried;
+    str lastReason;
     for (int i = portList_.count() - 1; i >= 0; --i) {
         str port;
         {
@@ -119,7 +158,7 @@ bool OrvelHWView::autoConnect() {
             port = row->port();
         }
         std::printf("%s", port.narrow());
-        if (link_.openPort(port)) {
+        if (openPort(port)) {
             std::printf(" ok\n");
             std::fflush(stdout);
             portList_.selectIndex(i);
@@ -127,8 +166,19 @@ bool OrvelHWView::autoConnect() {
         }
         std::printf(" no\n");
         std::fflush(stdout);
+        tried.push_back(port);
+        lastReason = openFailure();
     }
+    state_.noPortOpened(tried, lastReason);
+    showState();
     return false;
+}
+
+void OrvelHWView::connected() {
+    // Only this view opens ports in the program; another opener's port has no name here.
+    state_.opened(opening_.empty() ? str(u"?") : opening_);
+    showState();
+    askIdentity();
 }
 
 void OrvelHWView::askIdentity() {
@@ -141,6 +191,10 @@ void OrvelHWView::addProperty(const char16_t* command, const char16_t* answer) {
     const OrvelIdentityQuestion* question = identityQuestionOf(command);
     if (!question)
         return;
+    if (question->label == ui_text::model) {
+        std::lock_guard hold(modelLock_);
+        modelAnswer_ = str(answer ? answer : u"");
+    }
     auto* row = new vListViewItem(static_cast<vListView*>(nullptr), identityRow(*question, answer),
                                   property_row_height);
     // The phone's own answer stays readable at the right where it was shown differently.
@@ -153,6 +207,39 @@ void OrvelHWView::addProperty(const char16_t* command, const char16_t* answer) {
 void OrvelHWView::disconnected() {
     propertiesList_.clear();
     new vListViewItem(&propertiesList_, str(uiText(ui_text::not_connected)), property_row_height);
+    if (!sameThread())
+        return; // the window's state belongs to the GUI thread
+    state_.disconnected();
+    showState();
+    // Not now: a disconnect may come from an openPort of this view, whose rows must stay; and
+    // a port opened right after it keeps the ports as they are (see timer).
+    setTimer(rediscover_timer, 0);
+}
+
+void OrvelHWView::jobFinished(const job_report& report) {
+    str model;
+    const OrvelIdentityQuestion* question =
+        report.kind == job_kind::identity ? identityQuestionOf(report.phonePath.c_str()) : nullptr;
+    if (question && question->label == ui_text::model) {
+        std::lock_guard hold(modelLock_);
+        model = modelAnswer_;
+    }
+    state_.jobFinished(report, model);
+    showState();
+}
+
+void OrvelHWView::showState() {
+    const str line = state_.text();
+    if (!(stateLabel_.text() == line))
+        stateLabel_.setText(line.c_str());
+}
+
+void OrvelHWView::timer(int id) {
+    if (id != rediscover_timer)
+        return;
+    killTimer(rediscover_timer);
+    if (!link_.isOpen())
+        findPortsAgain();
 }
 
 void OrvelPortList::startEdit(vListViewItem* item, bool) {
@@ -182,4 +269,5 @@ void OrvelHWView::resized(int w, int h) {
                                  l.propertiesLabel.h);
     propertiesList_.setGeometry(l.propertiesList.x, l.propertiesList.y, l.propertiesList.w,
                                 l.propertiesList.h);
+    stateLabel_.setGeometry(l.stateLine.x, l.stateLine.y, l.stateLine.w, l.stateLine.h);
 }

@@ -43,6 +43,12 @@ const ui_text_forms texts[] = {
      u"Trotzdem verbinden?"},
     {u"{} - files, games and settings of your Wave - free software, MIT licence",
      u"{} - Dateien, Spiele und Einstellungen Ihres Wave - freie Software, MIT-Lizenz"},
+    {u"Connecting to {} \u2026", u"Verbinde mit {} \u2026"},
+    {u"Connected to {}", u"Verbunden mit {}"},
+    {u"No phone answered on {}", u"Kein Telefon antwortete an {}"},
+    {u"{} did not open", u"{} lie\u00df sich nicht \u00f6ffnen"},
+    {u"Connection to {} lost", u"Verbindung zu {} verloren"},
+    {u"No port to connect to", u"Kein Anschluss zum Verbinden"},
 };
 static_assert(sizeof texts / sizeof texts[0] == ui_text_count, "one entry per key");
 

@@ -38,7 +38,14 @@ enum class ui_text : int {
     unsaved_close,
     unsaved_connect,
     credit, // "{}": the program's name and version
-    count_  // the number of texts; not a text
+    // The Devices view's line about the link; "{}": the port's name (or names).
+    link_opening,
+    link_connected,
+    link_no_phone,
+    link_open_failed,
+    link_lost,
+    link_no_ports,
+    count_ // the number of texts; not a text
 };
 
 inline constexpr int ui_text_count = static_cast<int>(ui_text::count_);

@@ -1,8 +1,9 @@
 #pragma once
 // Installing Java games by drop, without any window: the two games folders, which browse entries
-// are games, how dropped files pair up into games, and the jobs an install queues, in order.
+// are games, how dropped files pair up into games, and where each game's files go.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/alist.h"
@@ -58,20 +59,22 @@ enum class java_entry {
 java_entry classifyBrowseEntry(const char16_t* folder, const char16_t* name,
                                std::uint32_t attributes, str* path);
 
-// One job of an install, in queue order.
-struct java_step {
-    enum kind_t { make_dir, write_file, delete_file, browse };
-    kind_t kind;
-    str phone; // the phone path (folder for make_dir and browse)
-    str pc;    // the PC file of write_file
+// One game's install: where its files go on the phone. One job does it (InstallGameCommand).
+struct java_install {
+    str gamesFolder; // the games folder the game goes to
+    str folder;      // gamesFolder + the game's name + "/"
+    bool makeFolder = false;
+    str jarPc, jarPhone;
+    str jadPc, jadPhone; // empty when no .jad was dropped
+    str settings;        // folder + "appdb/settings.bin"
 };
 
-// The jobs for installing `apps` into `installFolder` (the first games folder when empty): per
-// game, its folder unless `listed(name)` says the list shows it, the .jar, the .jad when there is
-// one, and the deletion of appdb/settings.bin; then a browse of both games folders.
+// The installs of `apps` into `installFolder` (the first games folder when empty), in drop order:
+// per game its folder, made unless `listed(name)` says the list shows the game, the .jar, the .jad
+// when there is one, and the settings file that goes once both are written.
 template <class Listed>
-std::vector<java_step> installSteps(const alist<javaApp>& apps, const str& installFolder,
-                                    Listed listed);
+std::vector<java_install> installPlans(const alist<javaApp>& apps, const str& installFolder,
+                                       Listed listed);
 
 // The folder an install goes to: the one given, or the first games folder when none is known.
 str javaInstallFolder(const str& reported);
@@ -79,32 +82,31 @@ str javaInstallFolder(const str& reported);
 // ------------------------------------------------------------------------------------------------
 
 template <class Listed>
-std::vector<java_step> installSteps(const alist<javaApp>& apps, const str& installFolder,
-                                    Listed listed) {
-    std::vector<java_step> steps;
+std::vector<java_install> installPlans(const alist<javaApp>& apps, const str& installFolder,
+                                       Listed listed) {
+    std::vector<java_install> plans;
     const str base = javaInstallFolder(installFolder);
     for (unsigned i = 0; i < apps.count(); ++i) {
         const javaApp* app = apps[i];
         if (!app || !usableGameName(*app))
             continue;
-        str target(base);
-        target.append(*app);
-        target.append(u'/');
-        if (!listed(static_cast<const str&>(*app)))
-            steps.push_back({java_step::make_dir, target, str()});
-        str jar(target);
-        jar.append(splitDroppedName(app->jarPath).file);
-        steps.push_back({java_step::write_file, jar, app->jarPath});
+        java_install plan;
+        plan.gamesFolder = base;
+        plan.folder = base;
+        plan.folder.append(*app);
+        plan.folder.append(u'/');
+        plan.makeFolder = !listed(static_cast<const str&>(*app));
+        plan.jarPc = app->jarPath;
+        plan.jarPhone = plan.folder;
+        plan.jarPhone.append(splitDroppedName(app->jarPath).file);
         if (!app->jadPath.empty()) {
-            str jad(target);
-            jad.append(splitDroppedName(app->jadPath).file);
-            steps.push_back({java_step::write_file, jad, app->jadPath});
+            plan.jadPc = app->jadPath;
+            plan.jadPhone = plan.folder;
+            plan.jadPhone.append(splitDroppedName(app->jadPath).file);
         }
-        str settings(target);
-        settings.append(u"appdb/settings.bin");
-        steps.push_back({java_step::delete_file, settings, str()});
+        plan.settings = plan.folder;
+        plan.settings.append(u"appdb/settings.bin");
+        plans.push_back(std::move(plan));
     }
-    steps.push_back({java_step::browse, str(java_games_first), str()});
-    steps.push_back({java_step::browse, str(java_games_second), str()});
-    return steps;
+    return plans;
 }

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "link/jobs.h"
+#include "phone/java_install.h"
 #include "phone/java_view.h"
 
 using namespace vwin;
@@ -12,6 +13,14 @@ namespace {
 constexpr vColor page_background = 0xF0F0F0;
 constexpr vColor white = 0xFFFFFF;
 constexpr vColor blue = 0x157DCC;
+
+// A game folder as the list keeps it: without a trailing "/".
+str game_folder(const str& phonePath) {
+    int end = phonePath.length();
+    while (end > 0 && phonePath[end - 1] == u'/')
+        --end;
+    return str(phonePath.substr(0, end));
+}
 
 } // namespace
 
@@ -77,6 +86,9 @@ void OrvelJavaView::browseEntry(const char16_t* folder, const char16_t* name,
     installFolder_ = str(folder);
     if (kind != java_entry::game)
         return;
+    for (const str& folderOfFailure : hidden_)
+        if (folderOfFailure.equals(path.c_str(), false))
+            return;
     const int n = games_->count();
     for (int i = 0; i < n; ++i) {
         auto* game = dynamic_cast<javaItem*>(games_->at(i));
@@ -125,25 +137,41 @@ bool OrvelJavaView::installDropped(vDropEvent* event) {
     }
     alist<javaApp> apps(32, true);
     pairDroppedFiles(names, apps);
+    install(apps);
+    return true;
+}
+
+int OrvelJavaView::install(const alist<javaApp>& apps) {
     const str folder = installFolder();
-    const auto steps = installSteps(apps, folder, [this](const str& name) {
+    const auto plans = installPlans(apps, folder, [this](const str& name) {
         return games_->findItem(name.c_str()) != nullptr;
     });
-    for (const java_step& step : steps) {
-        switch (step.kind) {
-        case java_step::make_dir:
-            link_.addJob(new MakeDirCommand(step.phone));
-            break;
-        case java_step::write_file:
-            link_.addJob(new WriteFileCommand(step.pc, step.phone));
-            break;
-        case java_step::delete_file:
-            link_.addJob(new DeleteFileCommand(step.phone));
-            break;
-        case java_step::browse:
-            link_.addJob(new BrowseCommand(step.phone));
-            break;
+    int queued = 0;
+    for (const java_install& plan : plans)
+        if (link_.addJob(new InstallGameCommand(plan)))
+            ++queued;
+    installsWaiting_ += queued;
+    return queued;
+}
+
+void OrvelJavaView::jobFinished(const job_report& report) {
+    if (report.kind != job_kind::install)
+        return;
+    const str folder = game_folder(report.phonePath);
+    {
+        std::lock_guard hold(games_->listLock());
+        std::erase_if(hidden_, [&](const str& f) { return f.equals(folder.c_str(), false); });
+        bool listed = false;
+        for (int i = 0; i < games_->count() && !listed; ++i) {
+            auto* game = dynamic_cast<javaItem*>(games_->at(i));
+            listed = game && game->path.equals(folder.c_str(), false);
         }
+        // A game listed before keeps its row: its folder was there before this install.
+        if (report.end != job_end::done && !listed)
+            hidden_.push_back(folder);
     }
-    return true;
+    if (installsWaiting_ > 0)
+        --installsWaiting_;
+    if (installsWaiting_ == 0)
+        refresh();
 }

@@ -20,6 +20,8 @@ public:
 
     // Changed since the file was loaded or last saved (guarded by the list's lock).
     bool changed = false;
+    // The number of the edit that changed it last (guarded by the list's lock).
+    std::uint64_t edit = 0;
 
     // Called while the list paints, under its lock.
     void draw(vPixmap& pixmap, const RECT& row) override {
@@ -81,7 +83,7 @@ bool OrvelEditFile::loadLines(iostore& stream) {
     return taken == static_cast<int>(rows.size());
 }
 
-bool OrvelEditFile::saveLines(iobase& stream) {
+bool OrvelEditFile::saveLines(iobase& stream, std::uint64_t* edits) {
     // A copy of the lines taken under the lock; the writing happens after it.
     ini_lines lines;
     {
@@ -96,6 +98,8 @@ bool OrvelEditFile::saveLines(iobase& stream) {
         }
         lines.set_last_line_open(lastOpen_);
         lines.set_form(form_);
+        if (edits)
+            *edits = edits_;
     }
     return lines.write(stream);
 }
@@ -108,11 +112,11 @@ bool OrvelEditFile::edited() {
     return false;
 }
 
-void OrvelEditFile::clearEditMarks() {
+void OrvelEditFile::clearEditMarks(std::uint64_t edits) {
     {
         std::lock_guard hold(listLock());
         for (int i = 0; i < count(); ++i)
-            if (auto* row = dynamic_cast<menuLine*>(at(i)))
+            if (auto* row = dynamic_cast<menuLine*>(at(i)); row && row->edit <= edits)
                 row->changed = false;
     }
     invalidate();
@@ -154,8 +158,10 @@ void OrvelEditFile::commitEdit() {
         if (item) {
             str line;
             if (menuLineFromEdit(item->text(), edited, line)) {
-                if (auto* row = dynamic_cast<menuLine*>(item); row && !(line == item->text()))
+                if (auto* row = dynamic_cast<menuLine*>(item); row && !(line == item->text())) {
                     row->changed = true;
+                    row->edit = ++edits_;
+                }
                 item->setText(line);
             } else {
                 refused = true;

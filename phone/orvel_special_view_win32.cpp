@@ -115,10 +115,18 @@ void OrvelSpecial::fillTouchList() {
 }
 
 bool OrvelSpecial::saveEdits() {
-    if (!save())
-        return false;
-    menu_->clearEditMarks();
-    return true;
+    return save();
+}
+
+void OrvelSpecial::jobFinished(const job_report& report) {
+    if (report.kind != job_kind::save_file ||
+        !report.phonePath.equals(specialFilePath(special_file::main_menu), false) || saves_.empty())
+        return;
+    // Saves run in the order they were queued, so a report is the oldest waiting save's.
+    const std::uint64_t edits = saves_.front();
+    saves_.pop_front();
+    if (report.end == job_end::done)
+        menu_->clearEditMarks(edits);
 }
 
 void OrvelSpecial::keyEvent(vKeyEvent* event) {
@@ -131,9 +139,13 @@ void OrvelSpecial::keyEvent(vKeyEvent* event) {
 
 bool OrvelSpecial::save() {
     buf lines(buffer_size);
-    if (!menu_->saveLines(lines) || !lines.seek(0))
+    std::uint64_t edits = 0;
+    if (!menu_->saveLines(lines, &edits) || !lines.seek(0))
         return false;
-    return link_.addJob(new WriteBufCommand(lines, str(specialFilePath(special_file::main_menu))));
+    if (!link_.addJob(new WriteBufCommand(lines, str(specialFilePath(special_file::main_menu)))))
+        return false;
+    saves_.push_back(edits);
+    return true;
 }
 
 void OrvelSpecial::resized(int w, int h) {

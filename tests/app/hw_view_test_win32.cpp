@@ -1,6 +1,7 @@
 // The Devices view against registry fixtures and the phone simulator: which ports become rows,
 // Auto Connect's order and report, connecting by double-click, the identity rows, the language
-// row, F1 and the layout.
+// row, F1, the line about the link through a session (a port that does not open, connected, the
+// phone unplugged and back on another port, a port where no phone answers) and the layout.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "core/lang.h"
 #include "core/memory_registry.h"
 #include "core/vobject.h"
+#include "link/jobs.h"
 #include "link/samsung_comm.h"
 #include "tests/support/gui_pump_win32.h"
 #include "tests/support/phone_folder.h"
@@ -117,6 +119,25 @@ protected:
             EXPECT_TRUE(phone.start(folder.simulator_path())) << "ORVEL_PHONESIM must be set";
         }
         return wide(phone.port());
+    }
+
+    // As the main window does on its timer: every report to the view; a report of a lost link
+    // closes the port.
+    void deliverReports(OrvelHWView& view) {
+        for (const job_report& report : link.takeReports()) {
+            view.jobFinished(report);
+            if (report.failure.linkLost())
+                link.closePort();
+        }
+    }
+    std::u16string line(OrvelHWView& view) { return text(view.stateLabel().text()); }
+    bool waitForLine(OrvelHWView& view, const std::u16string& expected) {
+        return pump_until(
+            [&] {
+                deliverReports(view);
+                return line(view) == expected;
+            },
+            30000);
     }
 
     memory_registry reg;
@@ -282,6 +303,58 @@ TEST_F(HWViewTest, IdentityRowsAfterConnecting) {
     link.closePort();
     EXPECT_EQ(rowTexts(props), (std::vector<std::u16string>{u"Not connected"}))
         << "disconnected empties the properties";
+}
+
+TEST_F(HWViewTest, TheLineSaysWhatBecameOfTheLink) {
+    const std::u16string first = phonePort();
+    sim_process mute;
+    ASSERT_TRUE(mute.start(folder.simulator_path(), {"silent=1"}));
+    bluetooth(u"0001", u"Nothing", u"COM250");
+    bluetooth(u"0002", u"Phone", first);
+    bluetooth(u"0003", u"Mute", wide(mute.port()));
+    auto view = makeView({});
+    connect(&link, u"connected", view.get(), &OrvelHWView::connected);
+    connect(&link, u"disconnected", view.get(), &OrvelHWView::disconnected);
+    EXPECT_EQ(line(*view), u"Not connected");
+
+    // A port that does not open says why.
+    EXPECT_FALSE(view->connectItem(view->portList().at(0)));
+    EXPECT_EQ(line(*view).rfind(u"COM250 did not open: ", 0), 0u)
+        << str(line(*view).c_str()).to_utf8();
+
+    ASSERT_TRUE(view->connectItem(view->portList().at(1)));
+    EXPECT_TRUE(waitForLine(*view, u"Connected to " + first + u" \u2014 GT-S8500"))
+        << str(line(*view).c_str()).to_utf8();
+
+    // Unplugged: a job finds the phone gone. It comes back on another port, which a new search
+    // finds without a restart.
+    phone.stop();
+    const std::u16string second = phonePort();
+    bluetooth(u"0002", u"Phone", second);
+    link.addJob(new BrowseCommand(str(u"/")));
+    ASSERT_TRUE(pump_until(
+        [&] {
+            deliverReports(*view);
+            return !link.isOpen();
+        },
+        30000));
+    EXPECT_EQ(line(*view).rfind(u"Connection to " + first + u" lost: ", 0), 0u)
+        << str(line(*view).c_str()).to_utf8();
+    EXPECT_EQ(rowTexts(view->propertiesList()), (std::vector<std::u16string>{u"Not connected"}));
+    ASSERT_TRUE(pump_until(
+        [&] {
+            const rows_t rows = portRows(*view);
+            return rows.size() == 3 && rows[1].second == second;
+        },
+        10000));
+    ASSERT_TRUE(view->connectItem(view->portList().at(1)));
+    EXPECT_TRUE(waitForLine(*view, u"Connected to " + second + u" \u2014 GT-S8500"))
+        << str(line(*view).c_str()).to_utf8();
+
+    // A port where no phone answers.
+    ASSERT_TRUE(view->connectItem(view->portList().at(2)));
+    EXPECT_TRUE(waitForLine(*view, u"No phone answered on " + wide(mute.port())))
+        << str(line(*view).c_str()).to_utf8();
 }
 
 TEST_F(HWViewTest, F1EmptiesThePropertiesWhereverItReachesTheView) {

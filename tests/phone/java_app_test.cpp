@@ -122,32 +122,35 @@ TEST(JavaApp, BrowseEntriesOfTheGamesFolders) {
     }
 }
 
+// The steps of each game's install, in the order the install job takes them.
 std::vector<std::string> steps(const char* names, const char* installFolder,
                                std::set<std::string> listed = {}) {
     alist<javaApp> apps(32, true);
     pairDroppedFiles(s(names), apps);
     std::vector<std::string> out;
-    const char* kinds[] = {"mkdir", "put", "rm", "browse"};
-    for (const java_step& st : installSteps(apps, s(installFolder), [&](const str& name) {
+    for (const java_install& plan : installPlans(apps, s(installFolder), [&](const str& name) {
              std::string lower = name.to_utf8();
              for (char& ch : lower)
                  ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
              return listed.count(lower) != 0;
-         }))
-        out.push_back(std::string(kinds[st.kind]) + " " + st.phone.to_utf8() +
-                      (st.pc.empty() ? "" : " < " + st.pc.to_utf8()));
+         })) {
+        if (plan.makeFolder)
+            out.push_back("mkdir " + plan.folder.to_utf8());
+        out.push_back("put " + plan.jarPhone.to_utf8() + " < " + plan.jarPc.to_utf8());
+        if (!plan.jadPc.empty())
+            out.push_back("put " + plan.jadPhone.to_utf8() + " < " + plan.jadPc.to_utf8());
+        out.push_back("rm " + plan.settings.to_utf8());
+    }
     return out;
 }
 
-TEST(JavaApp, InstallJobsInOrder) {
-    const std::vector<std::string> browse{"browse /User/Mass/Java/Games/",
-                                          "browse /AppEx/User/Java/Games/"};
+TEST(JavaApp, InstallStepsInOrder) {
     struct {
         const char* what;
         const char* names;
         const char* folder;
         std::set<std::string> listed;
-        std::vector<std::string> jobs; // before the two browses
+        std::vector<std::string> jobs;
     } cases[] = {
         {"a new game with its .jad",
          "C:\\g\\Game.jar|C:\\g\\Game.jad|",
@@ -178,11 +181,8 @@ TEST(JavaApp, InstallJobsInOrder) {
          {},
          {}},
     };
-    for (const auto& c : cases) {
-        std::vector<std::string> expected = c.jobs;
-        expected.insert(expected.end(), browse.begin(), browse.end());
-        EXPECT_EQ(steps(c.names, c.folder, c.listed), expected) << c.what;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(steps(c.names, c.folder, c.listed), c.jobs) << c.what;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The Java Apps page against the phone simulator: the games of both folders and their order,
-// what a drag may bring, and installs by drop, checked on the phone's file system at each step.
+// what a drag may bring, and installs by drop, checked on the phone's file system at each step; a
+// failed install shows no game.
 
 #include <gtest/gtest.h>
 
@@ -88,14 +89,28 @@ protected:
         view->resize(300, 400);
         pump_pending();
     }
-    void connectPhone() {
-        ASSERT_TRUE(phone.start(phoneRoot.simulator_path()));
+    void connectPhone(const std::vector<std::string>& faults = {}) {
+        ASSERT_TRUE(phone.start(phoneRoot.simulator_path(), faults));
         ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
     }
     bool waitForJobs(int timeout_ms = 60000) {
         auto done = std::make_shared<std::atomic<bool>>(false);
         link.addJob(new probe_job([done](SamsungComm&) { *done = true; }));
         return pump_until([&] { return done->load(); }, timeout_ms);
+    }
+    // Runs the jobs and hands their reports to the page as the main window does, until the jobs
+    // queued from the reports have run too.
+    bool settle() {
+        for (int round = 0; round < 4; ++round) {
+            if (!waitForJobs())
+                return false;
+            const std::vector<job_report> reports = link.takeReports();
+            for (const job_report& report : reports)
+                view->jobFinished(report);
+            if (!link.busy())
+                return true;
+        }
+        return false;
     }
     int jobsQueued() { return static_cast<int>(log.named("setprogressmax").size()); }
 
@@ -258,9 +273,10 @@ TEST_F(JavaAppsPage, InstallsADroppedGameFolderFilesSettingsThenBrowse) {
                " jad=" + std::to_string(read_bytes(onPhone(game + "Game.jad")) == jad);
     };
     phone_watch watch(link, state);
-    // Make the folder, copy both files, delete the settings file, browse both folders.
-    EXPECT_EQ(dropFiles({jarPath, jadPath}), 6);
-    ASSERT_TRUE(waitForJobs());
+    // One install: make the folder, copy both files, delete the settings file; then both folders
+    // are browsed.
+    EXPECT_EQ(dropFiles({jarPath, jadPath}), 1);
+    ASSERT_TRUE(settle());
     EXPECT_EQ(watch.lines(), (std::vector<std::string>{
                                  "kopiere Game.jar | dir=1 jar=0 jad=0",
                                  "kopiere Game.jad | dir=1 jar=1 jad=0",
@@ -289,8 +305,8 @@ TEST_F(JavaAppsPage, InstallingAListedGameDeletesItsSettingsAfterTheCopies) {
     };
     phone_watch watch(link, state);
     // No folder is made for a game the list shows.
-    EXPECT_EQ(dropFiles({jadPath, jarPath}), 5);
-    ASSERT_TRUE(waitForJobs());
+    EXPECT_EQ(dropFiles({jadPath, jarPath}), 1);
+    ASSERT_TRUE(settle());
     EXPECT_EQ(watch.lines(), (std::vector<std::string>{
                                  "kopiere Sudoku.jar | jar=0 settings=1",
                                  "kopiere SUDOKU.JAD | jar=1 settings=1",
@@ -315,17 +331,17 @@ TEST_F(JavaAppsPage, DroppedNamesBecomeGameFolders) {
     } cases[] = {
         {"capital extension",
          {{"c1/Tetris.JAR", "tetris"}},
-         5,
+         1,
          {{to + "Tetris/Tetris.JAR", "tetris"}},
          {to + "Tetris.JAR"}},
         {"first of two names differing in case",
          {{"c2/A.jar", "first"}, {"c2b/a.jar", "second"}},
-         5,
+         1,
          {{to + "A/A.jar", "first"}},
          {to + "a"}},
         {"dot names",
          {{"c3/.jar", "dot"}, {"c3/..jar", "dots"}},
-         2,
+         0,
          {},
          {to + ".jar", to + "..jar", "/AppEx/User/Java/.jar", "/AppEx/User/Java/..jar"}},
     };
@@ -335,7 +351,7 @@ TEST_F(JavaAppsPage, DroppedNamesBecomeGameFolders) {
         for (const auto& [name, bytes] : c.files)
             dropped.push_back(pcFile(name, bytes));
         EXPECT_EQ(dropFiles(dropped), c.jobs);
-        ASSERT_TRUE(waitForJobs());
+        ASSERT_TRUE(settle());
         for (const auto& [path, bytes] : c.phone)
             EXPECT_EQ(read_bytes(onPhone(path)), bytes) << path;
         for (const std::string& path : c.absent)
@@ -352,12 +368,37 @@ TEST_F(JavaAppsPage, WithoutABrowseTheFirstGamesFolderIsUsed) {
     connectPhone();
     EXPECT_TRUE(games().empty());
     EXPECT_EQ(view->installFolder().to_utf8(), first_folder);
-    EXPECT_EQ(dropFiles({pcFile("g/Game.jar", "game")}), 5);
-    ASSERT_TRUE(waitForJobs());
+    EXPECT_EQ(dropFiles({pcFile("g/Game.jar", "game")}), 1);
+    ASSERT_TRUE(settle());
     EXPECT_EQ(read_bytes(onPhone(std::string(first_folder) + "Game/Game.jar")), "game");
     EXPECT_FALSE(existsExactly("/Game"));
     EXPECT_EQ(games(), (std::vector<std::string>{"asteroids", "Chess", "Game", "Snake", "Sudoku",
                                                  "Zeta Racer"}));
+}
+
+TEST_F(JavaAppsPage, AFailedInstallShowsNoGameUntilOneSucceeds) {
+    makePage();
+    // The first file chunk the phone is sent is refused.
+    connectPhone({"writefail=1"});
+    ASSERT_TRUE(waitForJobs());
+    const std::vector<std::string> listed = games();
+    const std::string game = std::string(second_folder) + "Pong/";
+    const std::u16string jar = pcFile("p/Pong.jar", pattern(1000, 5));
+
+    EXPECT_EQ(dropFiles({jar}), 1);
+    ASSERT_TRUE(settle());
+    // The folder was made before the .jar failed; the phone cannot take it away again.
+    EXPECT_TRUE(fs::is_directory(onPhone(game)));
+    EXPECT_EQ(games(), listed) << "no game for a failed install";
+    view->refresh();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(games(), listed) << "nor after listing again";
+
+    EXPECT_EQ(dropFiles({jar}), 1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(read_bytes(onPhone(game + "Pong.jar")), pattern(1000, 5));
+    const std::vector<std::string> shown = games();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Pong"), 1) << "installed at last";
 }
 
 } // namespace

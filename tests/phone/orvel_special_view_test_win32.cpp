@@ -94,8 +94,8 @@ protected:
     }
 
     // Starts the phone and opens its port: "connected" makes the page read its files.
-    void connectPhone() {
-        ASSERT_TRUE(phone.start(folder.simulator_path()));
+    void connectPhone(const std::vector<std::string>& faults = {}) {
+        ASSERT_TRUE(phone.start(folder.simulator_path(), faults));
         ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
     }
 
@@ -104,6 +104,11 @@ protected:
         auto done = std::make_shared<std::atomic<bool>>(false);
         link.addJob(new probe_job([done](SamsungComm&) { *done = true; }));
         return pump_until([&] { return done->load(); }, timeout_ms);
+    }
+    // Hands the reports of the jobs that ended to the page, as the main window does.
+    void deliverReports() {
+        for (const job_report& report : link.takeReports())
+            view->jobFinished(report);
     }
 
     int jobsQueued() { return static_cast<int>(log.named("setprogressmax").size()); }
@@ -254,6 +259,7 @@ TEST_F(SpecialsPage, EditedLinesAreSavedByteForByte) {
         clickSave();
         ASSERT_TRUE(waitForJobs());
         EXPECT_EQ(phoneFile(menu_path), expected);
+        deliverReports();
         EXPECT_FALSE(view->unsavedEdits());
     }
 
@@ -269,6 +275,7 @@ TEST_F(SpecialsPage, EditedLinesAreSavedByteForByte) {
     ASSERT_TRUE(waitForJobs());
     expected = withLine(expected, 4, "ItemCount=11\r");
     EXPECT_EQ(phoneFile(menu_path), expected);
+    deliverReports();
     EXPECT_FALSE(view->unsavedEdits());
 
     // Escape drops an edit.
@@ -280,6 +287,45 @@ TEST_F(SpecialsPage, EditedLinesAreSavedByteForByte) {
     clickSave();
     ASSERT_TRUE(waitForJobs());
     EXPECT_EQ(phoneFile(menu_path), expected);
+}
+
+TEST_F(SpecialsPage, MarksStayUntilASaveIsReportedDone) {
+    if (!havePhone())
+        GTEST_SKIP() << "ORVEL_PHONESIM names no simulator program";
+    const std::string original = phoneFile(menu_path);
+    makePage();
+    // The phone refuses the first file chunk it is sent: the first save fails.
+    connectPhone({"writefail=1"});
+    ASSERT_TRUE(waitForJobs());
+    ASSERT_EQ(view->menuList().count(), 31);
+    const auto change = [&](int row, const char16_t* typed) {
+        vLineEdit* field = editRow(row);
+        ASSERT_NE(field, nullptr);
+        field->setText(typed);
+        pressInField(field, VK_RETURN);
+    };
+
+    change(18, u"Item2=Solitaire");
+    clickSave();
+    EXPECT_TRUE(view->unsavedEdits()) << "queued is not saved";
+    ASSERT_TRUE(waitForJobs());
+    deliverReports();
+    EXPECT_EQ(phoneFile(menu_path), original) << "the refused save put the old file back";
+    EXPECT_TRUE(view->unsavedEdits()) << "a failed save keeps the marks";
+
+    // Saved again; a line changed after the save was queued keeps its mark.
+    clickSave();
+    ASSERT_TRUE(waitForJobs());
+    change(7, u"Item1=Kontakte");
+    deliverReports();
+    EXPECT_EQ(phoneFile(menu_path), withLine(original, 18, "Item2=Solitaire\r"));
+    EXPECT_TRUE(view->unsavedEdits()) << "line 7 was changed after the save";
+    EXPECT_EQ(view->savesWaiting(), 0u);
+
+    clickSave();
+    ASSERT_TRUE(waitForJobs());
+    deliverReports();
+    EXPECT_FALSE(view->unsavedEdits());
 }
 
 TEST_F(SpecialsPage, SaveWithoutAMenuFileQueuesNothing) {
