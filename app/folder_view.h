@@ -6,10 +6,11 @@
 // operation is a job queued on the link; the view never touches the port.
 //
 // Threads. The listing arrives on the link worker ("BrowseBegin", "BrowseEntry", "BrowseEnd"),
-// which creates, deletes and sorts rows under the panes' locks; everything else runs on the GUI
-// thread. The current path and the current tree item are guarded by the folder pane's lock. A
-// thread that holds both pane locks takes the folder pane's first. Rows that a menu, a copy, a
-// delete or an activation refers to are copied under their pane's lock and ignored once gone.
+// which only collects it; the whole listing is posted to the GUI thread and changes the panes
+// there under one lock (a failed or overtaken listing changes nothing). Everything else runs on
+// the GUI thread. The current path is guarded by the folder pane's lock. A thread that holds both
+// pane locks takes the folder pane's first. Rows that a menu, a copy, a delete or an activation
+// refers to are copied under their pane's lock and ignored once gone.
 
 #include <windows.h>
 
@@ -19,7 +20,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/folder_listing_model.h"
 #include "core/str.h"
+#include "link/job_report.h"
 #include "toolkit/controls.h"
 #include "toolkit/listview.h"
 #include "toolkit/widget.h"
@@ -78,14 +81,19 @@ struct OrvelFolderRow {
     str phonePath() const;
 };
 
-// A pane: a list view of OrvelFolderItem rows with a context menu ("Copy...", "Delete",
-// "Refresh"; "Delete" is disabled on folder rows, which the phone cannot remove). The menu opens
-// on a right-click, Shift+F10 or the Menu key. Signals: "cd"(path text) when a folder row is
-// activated (double click or Return), "copy"(row) and "delete"(row) when the menu item is chosen,
-// "refresh" for the menu's "Refresh".
+// A pane: a list view of OrvelFolderItem rows with a context menu ("Copy...", "Delete", "New
+// Folder", "Refresh"; "Delete" is disabled on folder rows, which the phone cannot remove). The
+// menu opens on a right-click, Shift+F10 or the Menu key. Signals: "cd"(path text) when a folder
+// row is activated (double click or Return), "copy"(row) and "delete"(row) when the menu item is
+// chosen, "newFolder" and "refresh" for the menu's "New Folder" and "Refresh".
 class OrvelFolder : public vwin::vListView {
 public:
-    enum : std::uint32_t { command_copy = 1, command_delete = 2, command_refresh = 3 };
+    enum : std::uint32_t {
+        command_copy = 1,
+        command_delete = 2,
+        command_refresh = 3,
+        command_new_folder = 4
+    };
 
     // The folder pane (tree on) or the file pane (tree off), a child of the view.
     OrvelFolder(vwin::vWidget* view, bool tree);
@@ -129,8 +137,8 @@ private:
 
 class OrvelFolderView : public vwin::vWidget {
 public:
-    static constexpr vwin::vColor background_color = 0xF0F0F0;
-    static constexpr vwin::vColor text_color = 0x157DCC;
+    // The number of the message that tells the GUI thread a listing is ready.
+    static constexpr UINT listing_ready = 1;
 
     OrvelFolderView(vwin::vWidget* parent, SamsungComm& link);
     ~OrvelFolderView() override;
@@ -144,11 +152,25 @@ public:
     void connected();
     void disconnected();
 
-    // The listing, from the link worker.
+    // The listing, from the link worker: collected, then handed to the GUI thread whole.
     void browseBegin(const char16_t* path);
     void browseEntry(const char16_t* path, const char16_t* name, std::uint32_t attributes,
                      std::uint32_t extra, std::uint32_t size);
     void browseEnd(const char16_t* path);
+    // GUI thread: the listings handed on change the panes.
+    void applyListings();
+    bool userMessage(UINT number, WPARAM word, LPARAM param) override;
+
+    // A job of the link ended (GUI thread): the folder it changed is listed again when the
+    // link is idle (linkIdle), done or failed.
+    void jobFinished(const job_report& report);
+    void linkIdle();
+
+    // "New Folder" (the menus, Control+Shift+N): a field over the top of the file pane takes
+    // the name; Return makes the folder in the current folder, Escape or leaving the field drops
+    // it. A name the phone cannot hold keeps the field open.
+    void startNewFolder();
+    vwin::vLineEdit* newFolderField() const { return newFolderField_.get(); }
 
     // Lists the current folder again without emptying the file pane first: the rows change when
     // the listing arrives (F5, "Refresh", after a delete).
@@ -162,7 +184,8 @@ public:
     // Asks first, naming the file or the number of files; once confirmed the deletes are queued
     // and the folder is listed again, so a row goes only when the phone's listing lacks it.
     void deleteFiles(vwin::vListViewItem* row);
-    // F5 lists the current folder again, Backspace opens the parent folder.
+    // F5 lists the current folder again, Backspace opens the parent folder, Control+Shift+N
+    // starts a new folder.
     void keyEvent(vwin::vKeyEvent* event) override;
     // "copyFiles" of the file pane: nothing emits it.
     void copyFilesRequested() {}
@@ -171,8 +194,12 @@ public:
     // A drag is accepted when it offers a file list; the panes do not see it.
     void dragEnter(vwin::vDropEvent* event) override;
     void dragMove(vwin::vDropEvent* event) override;
-    // Each dropped PC file that exists is queued for copying into the current folder.
+    // Each dropped PC file or folder that exists is queued for copying into the folder row it
+    // was dropped on, else into the current folder; a folder is copied with its whole tree.
     void drop(vwin::vDropEvent* event) override;
+    // The phone folder a drop at a screen point goes to: the folder row of the folder pane under
+    // it, else the current folder ("" while none is shown).
+    str dropFolder(int screenX, int screenY);
 
     OrvelFolder* folderPane() const { return folders_.get(); }
     OrvelFolder* filePane() const { return files_.get(); }
@@ -197,6 +224,9 @@ protected:
 
 private:
     bool queue(SamsungJob* job);
+    void applyListing(const folder_listing& listing);
+    void commitNewFolder();
+    void cancelNewFolder();
 
     SamsungComm& link_;
     std::unique_ptr<vwin::vLabel> folderLabel_;
@@ -204,7 +234,9 @@ private:
     std::unique_ptr<vwin::vLabel> sizeLabel_;
     std::unique_ptr<OrvelFolder> folders_;
     std::unique_ptr<OrvelFolder> files_;
-    str currentPath_;                     // guarded by folders_->listLock()
-    str destination_;                     // GUI thread
-    OrvelFolderItem* treeItem_ = nullptr; // guarded by folders_->listLock()
+    str currentPath_; // guarded by folders_->listLock()
+    str destination_; // GUI thread
+    OrvelListingInbox inbox_;
+    std::vector<str> relist_; // GUI thread: folders changed by jobs, listed again when idle
+    std::unique_ptr<vwin::vLineEdit> newFolderField_;
 };

@@ -187,8 +187,8 @@ void OrvelFolderView::deleteFiles(vwin::vListViewItem* item) {
         names.push_back(row.name);
     if (names.empty() || !confirmDelete(deleteQuestion(names)))
         return;
+    // The rows stay until the listing after the deletes (see jobFinished) shows what the phone
+    // holds.
     for (const OrvelFolderRow& row : rows)
         queue(new DeleteFileCommand(row.phonePath()));
-    // The rows stay until the listing after the deletes shows what the phone holds.
-    refresh();
 }

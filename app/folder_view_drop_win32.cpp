@@ -1,4 +1,7 @@
-// OrvelFolderView: PC files dropped from the desktop shell are copied into the current folder.
+// OrvelFolderView: PC files and folders dropped from the desktop shell are copied into the folder
+// row they were dropped on, else into the current folder; a folder goes with its whole tree.
+
+#include <mutex>
 
 #include "app/folder_view.h"
 #include "app/folder_view_paths.h"
@@ -17,13 +20,27 @@ void OrvelFolderView::dragMove(vwin::vDropEvent* event) {
     dragEnter(event);
 }
 
+str OrvelFolderView::dropFolder(int screenX, int screenY) {
+    const POINT origin = folders_->screenPosition();
+    const int x = screenX - origin.x;
+    const int y = screenY - origin.y;
+    if (x >= 0 && y >= 0 && x < folders_->clientWidth() && y < folders_->clientHeight()) {
+        std::lock_guard hold(folders_->listLock());
+        const int index = folders_->indexAt(y + folders_->contentsY());
+        if (const auto* row = dynamic_cast<const OrvelFolderItem*>(folders_->at(index)))
+            if (row->isFolder())
+                return row->path();
+    }
+    return currentPath();
+}
+
 void OrvelFolderView::drop(vwin::vDropEvent* event) {
     str names;
     if (!event->hasFiles() || !event->fileNames(names, u"|")) {
         event->refuse();
         return;
     }
-    const str dir = currentPath();
+    const str dir = dropFolder(event->point.x, event->point.y);
     strtokens_var tokens(u"|");
     tokens.tokenize(names);
     int queued = 0;
@@ -31,14 +48,18 @@ void OrvelFolderView::drop(vwin::vDropEvent* event) {
         const str name(tokens.item(i));
         if (name.empty())
             continue;
-        if (GetFileAttributesW(reinterpret_cast<const wchar_t*>(name.c_str())) ==
-            INVALID_FILE_ATTRIBUTES)
+        const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(name.c_str()));
+        if (attributes == INVALID_FILE_ATTRIBUTES)
             continue; // gone since the drag started
-        // A folder is queued too: the job writes only regular files.
         const str target = drop_destination(dir, name);
         if (target.empty())
             continue;
-        if (queue(new WriteFileCommand(name, target)))
+        SamsungJob* job = nullptr;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            job = new WriteDirCommand(name, target);
+        else
+            job = new WriteFileCommand(name, target);
+        if (queue(job))
             ++queued;
     }
     if (queued > 0)

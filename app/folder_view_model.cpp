@@ -13,7 +13,7 @@ str deleteQuestion(const std::vector<str>& names) {
     return uiTextWith(ui_text::delete_many, count);
 }
 
-str sizeText(std::uint32_t bytes) {
+str sizeText(std::uint64_t bytes) {
     constexpr std::uint64_t kilo = 1024, mega = kilo * 1024;
     str text;
     if (bytes < kilo) {

@@ -13,7 +13,7 @@ str deleteQuestion(const std::vector<str>& names);
 
 // A file size as a person reads it: "512 B", "340 KB", "1.5 MB" ("1,5 MB" in German). Kilobytes
 // are rounded up, so a file of a few bytes past a kilobyte never reads as less than it is.
-str sizeText(std::uint32_t bytes);
+str sizeText(std::uint64_t bytes);
 
 // The phone folder above `dir` (a normal phone folder path ending in "/"): "/a/b/" gives "/a/",
 // "/a/" gives "/"; empty for "/" and "" (no folder above).

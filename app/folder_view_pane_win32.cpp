@@ -7,13 +7,14 @@
 #include "app/folder_view_paths.h"
 #include "core/lang_texts.h"
 #include "core/vobject.h"
+#include "toolkit/orvel_colors.h"
 
 OrvelFolder::OrvelFolder(vwin::vWidget* view, bool tree)
     : vListView(view, true, selection_multi), tree_(tree) {
-    setBackgroundColor(0xFFFFFF);
-    setItemTextColor(OrvelFolderView::text_color);
-    setSelectedBackground(OrvelFolderView::text_color);
-    setSelectedTextColor(0xFFFFFF);
+    setBackgroundColor(orvel_color::white);
+    setItemTextColor(orvel_color::blue);
+    setSelectedBackground(orvel_color::blue);
+    setSelectedTextColor(orvel_color::white);
     // No horizontal bar: the contents are as wide as the pane.
     setHScrollEnabled(false);
     setFitWidth(true);
@@ -97,6 +98,7 @@ void OrvelFolder::openMenu(vwin::vListViewItem* item, int screenX, int screenY) 
         menu.setEnabled(command_delete, !(menuRow_.attributes & phone_folder_bit));
         menu.addSeparator();
     }
+    menu.addItem(uiText(ui_text::menu_new_folder), command_new_folder);
     menu.addItem(uiText(ui_text::menu_refresh), command_refresh);
     // The choice arrives later as a command message (command()).
     menu.track(window(), screenX, screenY, 0);
@@ -106,6 +108,13 @@ void OrvelFolder::openMenu(vwin::vListViewItem* item, int screenX, int screenY) 
 void OrvelFolder::keyEvent(vwin::vKeyEvent* event) {
     const bool menuKey = event->key == VK_APPS ||
                          (event->key == VK_F10 && (event->modifiers & vwin::modifier_shift));
+    const std::uint32_t controlShift = vwin::modifier_control | vwin::modifier_shift;
+    if (event->key == 'N' && (event->modifiers & controlShift) == controlShift) {
+        event->accept();
+        if (event->type == vwin::event_key_down)
+            emit(this, u"newFolder");
+        return;
+    }
     if (event->key == VK_DELETE) {
         // Files only: the phone's protocol cannot remove a folder.
         event->accept();
@@ -148,8 +157,8 @@ void OrvelFolder::opener(vwin::vListViewItem* item) {
 }
 
 void OrvelFolder::command(std::uint32_t code) {
-    if (code == command_refresh) {
-        emit(this, u"refresh");
+    if (code == command_refresh || code == command_new_folder) {
+        emit(this, code == command_refresh ? u"refresh" : u"newFolder");
         return;
     }
     if (code != command_copy && code != command_delete)

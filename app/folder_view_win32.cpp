@@ -1,8 +1,10 @@
 // OrvelFolderView: construction and layout, browsing, the link's connection state and the
 // listing handlers that fill the panes on the link worker.
 
+#include <algorithm>
 #include <mutex>
 
+#include "app/folder_listing_model.h"
 #include "app/folder_view.h"
 #include "app/folder_view_model.h"
 #include "app/folder_view_paths.h"
@@ -10,17 +12,18 @@
 #include "core/vobject.h"
 #include "link/jobs.h"
 #include "link/samsung_comm.h"
+#include "toolkit/orvel_colors.h"
 
 OrvelFolderView::OrvelFolderView(vwin::vWidget* parent, SamsungComm& link)
     : vWidget(parent, u""), link_(link) {
-    setBackgroundColor(background_color);
+    setBackgroundColor(orvel_color::light_grey);
     folderLabel_ = std::make_unique<vwin::vLabel>(this, uiText(ui_text::folder_label));
     filesLabel_ = std::make_unique<vwin::vLabel>(this, uiText(ui_text::files_label));
     sizeLabel_ =
         std::make_unique<vwin::vLabel>(this, uiText(ui_text::size_column), vwin::text_right);
     for (vwin::vLabel* label : {folderLabel_.get(), filesLabel_.get(), sizeLabel_.get()}) {
-        label->setBackgroundColor(background_color);
-        label->setTextColor(text_color);
+        label->setBackgroundColor(orvel_color::light_grey);
+        label->setTextColor(orvel_color::blue);
     }
     folders_ = std::make_unique<OrvelFolder>(this, true);
     files_ = std::make_unique<OrvelFolder>(this, false);
@@ -33,6 +36,8 @@ OrvelFolderView::OrvelFolderView(vwin::vWidget* parent, SamsungComm& link)
     connect(files_.get(), u"delete", this, &OrvelFolderView::deleteFiles);
     connect(folders_.get(), u"refresh", this, &OrvelFolderView::refresh);
     connect(files_.get(), u"refresh", this, &OrvelFolderView::refresh);
+    connect(folders_.get(), u"newFolder", this, &OrvelFolderView::startNewFolder);
+    connect(files_.get(), u"newFolder", this, &OrvelFolderView::startNewFolder);
     setAcceptDrops(true);
 
     vObject* sender = &link_;
@@ -62,6 +67,12 @@ void OrvelFolderView::resized(int w, int h) {
     folders_->setGeometry(5, 20, half - 5, h - 20);
     files_->setGeometry(half + 1, 20, half - 5, h - 20);
 }
+
+namespace {
+bool parent_folder_is_root(const str& path) {
+    return path == u"/";
+}
+} // namespace
 
 bool OrvelFolderView::queue(SamsungJob* job) {
     return link_.addJob(job);
@@ -108,6 +119,12 @@ bool OrvelFolderView::openParent() {
 void OrvelFolderView::keyEvent(vwin::vKeyEvent* event) {
     if (event->type != vwin::event_key_down)
         return;
+    const std::uint32_t controlShift = vwin::modifier_control | vwin::modifier_shift;
+    if (event->key == 'N' && (event->modifiers & controlShift) == controlShift) {
+        event->accept();
+        startNewFolder();
+        return;
+    }
     switch (event->key) {
     case VK_F5:
         event->accept();
@@ -133,82 +150,132 @@ void OrvelFolderView::connected() {
 
 void OrvelFolderView::disconnected() {
     std::lock_guard hold(folders_->listLock());
-    treeItem_ = nullptr; // deleted with the rows
+    relist_.clear();
     currentPath_.clear();
     folders_->clear();
     files_->clear();
 }
 
 void OrvelFolderView::browseBegin(const char16_t* path) {
-    files_->setUpdatesEnabled(true);
-    std::lock_guard hold(folders_->listLock());
-    // A listing of the folder shown replaces its files (a refresh leaves them until now).
-    if (currentPath_.equals(path))
-        files_->clear();
-    treeItem_ = nullptr;
-    const int rows = folders_->count();
-    for (int i = 0; i < rows; ++i) {
-        auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
-        if (row && row->path().equals(path, false)) {
-            treeItem_ = row;
-            break;
-        }
-    }
-    // Its sub-folders are listed again.
-    if (treeItem_) {
-        while (treeItem_->childCount() > 0)
-            delete treeItem_->child(treeItem_->childCount() - 1);
-    }
+    inbox_.begin(path);
 }
-
-namespace {
-// An entry name that names exactly one entry of its folder. An empty name or one holding a
-// separator would make a row whose phone path is another entry's (delete or copy the wrong one).
-bool one_component(const char16_t* name) {
-    if (!name || !*name)
-        return false;
-    for (const char16_t* c = name; *c; ++c)
-        if (*c == u'/' || *c == u'\\')
-            return false;
-    return true;
-}
-} // namespace
 
 void OrvelFolderView::browseEntry(const char16_t* path, const char16_t* name,
                                   std::uint32_t attributes, std::uint32_t extra,
                                   std::uint32_t size) {
-    // Rows are made under the folder pane's lock (and, for file rows, the file pane's), so no
-    // other thread sees a row before its fields are set.
-    std::lock_guard hold(folders_->listLock());
-    // Entries of a listing the user has overtaken by opening another folder are ignored.
-    if (currentPath_.empty() || !currentPath_.equals(path) || !one_component(name))
-        return;
-    const str folder(path);
-    const str entry(name);
-    if (!(attributes & phone_folder_bit)) {
-        auto* row = new OrvelFolderItem(files_.get(), entry, folder, attributes, extra, size);
-        row->setRightText(sizeText(size));
-        return;
-    }
-    if (name[0] == u'.')
-        return; // ".", ".." and hidden folders
-    const str child = phone_child_dir(folder, name);
-    if (treeItem_)
-        new OrvelFolderItem(treeItem_, entry, child, attributes, extra, size);
-    else
-        new OrvelFolderItem(folders_.get(), entry, child, attributes, extra, size);
+    inbox_.entry(path, name, attributes, extra, size);
 }
 
-void OrvelFolderView::browseEnd(const char16_t*) {
+void OrvelFolderView::browseEnd(const char16_t* path) {
+    if (!inbox_.end(path))
+        return; // a failed listing changes nothing
+    if (sameThread())
+        applyListings();
+    else
+        postMessage(WM_USER + listing_ready, 0, 0);
+}
+
+bool OrvelFolderView::userMessage(UINT number, WPARAM, LPARAM) {
+    if (number != listing_ready)
+        return false;
+    applyListings();
+    return true;
+}
+
+void OrvelFolderView::applyListings() {
+    for (const folder_listing& listing : inbox_.take())
+        applyListing(listing);
+}
+
+void OrvelFolderView::applyListing(const folder_listing& listing) {
+    // The file rows, made detached and sorted before they replace the shown ones in one step.
+    std::vector<OrvelFolderItem*> fileRows;
+    for (const folder_entry& e : listing.entries) {
+        if (!isFileRow(e))
+            continue;
+        auto* row = new OrvelFolderItem(static_cast<vwin::vListView*>(nullptr), e.name,
+                                        listing.path, e.attributes, e.extra, e.size);
+        row->setRightText(sizeText(e.size));
+        fileRows.push_back(row);
+    }
+    std::sort(fileRows.begin(), fileRows.end(), [](OrvelFolderItem* a, OrvelFolderItem* b) {
+        return compare_rows(a->attributes(), a->name(), b->attributes(), b->name()) < 0;
+    });
     {
         std::lock_guard hold(folders_->listLock());
-        folders_->sort(0, true);
-        files_->sort(0, true);
-        if (treeItem_) {
-            treeItem_->setExpanded(true);
-            treeItem_ = nullptr;
+        // A listing the user has overtaken by opening another folder changes nothing.
+        if (currentPath_.empty() || !currentPath_.equals(listing.path.c_str())) {
+            for (OrvelFolderItem* row : fileRows)
+                delete row;
+            return;
+        }
+        files_->replaceItems(std::vector<vwin::vListViewItem*>(fileRows.begin(), fileRows.end()));
+
+        // The folder's row in the tree (none for the root, whose rows are the top level).
+        OrvelFolderItem* parent = nullptr;
+        std::vector<OrvelFolderItem*> children;
+        const int rows = folders_->count();
+        for (int i = 0; i < rows; ++i) {
+            auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
+            if (row && !parent && row->path().equals(listing.path.c_str(), false))
+                parent = row;
+        }
+        if (parent) {
+            for (int i = 0; i < parent->childCount(); ++i)
+                if (auto* row = dynamic_cast<OrvelFolderItem*>(parent->child(i)))
+                    children.push_back(row);
+        } else if (parent_folder_is_root(listing.path)) {
+            for (int i = 0; i < rows; ++i) {
+                auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
+                if (row && !row->parent())
+                    children.push_back(row);
+            }
+        }
+        if (parent || parent_folder_is_root(listing.path)) {
+            std::vector<str> shown;
+            for (const OrvelFolderItem* row : children)
+                shown.push_back(row->name());
+            const folder_merge merge = mergeFolders(shown, listing.entries);
+            folders_->setUpdatesEnabled(false);
+            for (std::size_t i : merge.removed)
+                delete children[i];
+            for (std::size_t i : merge.added) {
+                const folder_entry& e = listing.entries[i];
+                const str child = phone_child_dir(listing.path, e.name.c_str());
+                if (parent)
+                    new OrvelFolderItem(parent, e.name, child, e.attributes, e.extra, e.size);
+                else
+                    new OrvelFolderItem(folders_.get(), e.name, child, e.attributes, e.extra,
+                                        e.size);
+            }
+            folders_->sort(0, true);
+            if (parent)
+                parent->setExpanded(true);
+            folders_->setUpdatesEnabled(true);
         }
     }
     folders_->invalidate();
     files_->invalidate();
+}
+
+void OrvelFolderView::jobFinished(const job_report& report) {
+    // Done or failed, the folder a job changed is listed again once the link is idle.
+    if (report.changedFolder.empty())
+        return;
+    for (const str& folder : relist_)
+        if (folder == report.changedFolder)
+            return;
+    relist_.push_back(report.changedFolder);
+}
+
+void OrvelFolderView::linkIdle() {
+    if (relist_.empty())
+        return;
+    const str dir = currentPath();
+    bool shown = false;
+    for (const str& folder : relist_)
+        shown = shown || folder.equals(dir.c_str(), false);
+    relist_.clear();
+    if (shown)
+        refresh();
 }

@@ -1,8 +1,12 @@
 #pragma once
 // OrvelGUI: the program's only top-level window. Four tab buttons across the top choose which of
-// the four views is shown below them; a 20-pixel strip along the bottom is the progress bar with
-// its caption, and the progress percentage is also shown in the window title. The window wires
-// the link's connection signals to the views and receives the link's progress signals itself.
+// the four views is shown below them; a 20-pixel strip along the bottom shows the work of the
+// link: while it runs the progress bar with its caption and a Cancel control at the right end
+// (the percentage also stands in the window title), afterwards the outcome, until the next work.
+// The window wires the link's connection signals to the views and receives the link's progress
+// signals itself. On its timer it takes the link's job reports: each is written to standard
+// output as one line, told to the views and summed up in the strip. A report of a lost link
+// (the phone stopped answering, the port went away) closes the port.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "app/orvel_gui_model.h"
+#include "app/orvel_strip_model.h"
 #include "core/lang_texts.h"
 #include "core/str.h"
 #include "orvel_version.h"
@@ -31,9 +36,8 @@ public:
     static constexpr int progress_timer = 1;
     static constexpr unsigned progress_period_ms = 200;
 
-    static constexpr vwin::vColor white = 0xFFFFFF;
-    static constexpr vwin::vColor blue = 0x157DCC;
-    static constexpr vwin::vColor light_grey = 0xF0F0F0;
+    // The width of the strip's Cancel control at its right end.
+    static constexpr int cancel_width = 80;
 
     // Builds the window with its buttons and views, connects the link's signals, places the
     // window by the pointer (the screen pointer unless a position is given) and shows it. The
@@ -56,8 +60,13 @@ public:
     void addProgress(std::uint32_t amount);                     // "addprogress"
 
     // Control+Tab and Control+Shift+Tab go to the next and the previous page, Control+1..4 to
-    // that page; its first control takes the focus.
+    // that page; its first control takes the focus. Escape cancels the work of the link.
     void keyEvent(vwin::vKeyEvent* event) override;
+    // Stops the running job after its current exchange and drops the waiting ones; the
+    // connection stays. False when no work runs.
+    bool cancelWork();
+    // Takes the link's reports now (the timer does so every period).
+    void takeReports();
     // Tab order: the four tab buttons, then the shown page's controls in reading order.
     std::vector<vwin::vWidget*> focusOrder() const;
     bool dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) override;
@@ -77,6 +86,9 @@ public:
     OrvelJavaView* javaView() const { return java_; }
     OrvelSpecial* specialsView() const { return specials_; }
     OrvelProgress& progress() { return progress_; }
+    const OrvelStrip& strip() const { return strip_; }
+    // What the strip says now: the caption of running work, the outcome after it.
+    str stripText() const;
     // The title last given to the window (empty until the first timer tick changes it).
     const str& shownTitle() const { return shownTitle_; }
     bool dragging() const { return dragging_; }
@@ -91,6 +103,9 @@ private:
     void showJava() { selectTab(tab_java); }
     void showSpecials() { selectTab(tab_specials); }
     void connectLink();
+    // The Cancel control of the strip in client coordinates.
+    OrvelRect cancelRect() const;
+    void showProblems();
     bool focusNext(HWND from, bool forward);
     // True when there are no unsaved menu edits or the user lets them go (the question `key`).
     bool mayDiscardEdits(ui_text key);
@@ -108,7 +123,11 @@ private:
     OrvelSpecial* specials_ = nullptr;
     std::unique_ptr<OrvelButton> buttons_[4];
     OrvelProgress progress_;
-    str shownTitle_; // GUI thread only
+    // GUI thread only:
+    OrvelStrip strip_;
+    OrvelRate rate_;
+    str shownTitle_;
+    str shownStrip_;
     int tab_ = 0;
     bool dragging_ = false;
     int grabX_ = 0;

@@ -10,17 +10,18 @@ void OrvelProgress::setInfo(const char16_t* text) {
     text_ = std::move(copy);
 }
 
-void OrvelProgress::setMax(std::uint32_t low, std::uint32_t /*high*/) {
-    value_.store(0, std::memory_order_relaxed);
-    max_.store(low, std::memory_order_relaxed);
+void OrvelProgress::setMax(std::uint32_t low, std::uint32_t high) {
+    linkTotal_.store(static_cast<std::uint64_t>(high) << 32 | low, std::memory_order_relaxed);
 }
 
 void OrvelProgress::addMax(std::uint32_t amount) {
-    max_.fetch_add(amount, std::memory_order_relaxed);
+    added_.fetch_add(amount, std::memory_order_relaxed);
 }
 
 void OrvelProgress::reset() {
     value_.store(0, std::memory_order_relaxed);
+    added_.store(0, std::memory_order_relaxed);
+    linkTotal_.store(0, std::memory_order_relaxed);
 }
 
 void OrvelProgress::add(std::uint32_t amount) {
@@ -40,33 +41,37 @@ OrvelProgress::snapshot OrvelProgress::read() const {
     return s;
 }
 
-int OrvelProgress::percent(std::uint32_t value, std::uint32_t max) {
+int OrvelProgress::percent(std::uint64_t value, std::uint64_t max) {
     if (max == 0)
         return 0;
-    return static_cast<int>(static_cast<std::uint64_t>(value) * 100u / max);
+    // A retried transfer counts its bytes twice: never past the whole.
+    if (value > max)
+        value = max;
+    return static_cast<int>(value * 100 / max);
 }
 
-int OrvelProgress::barWidth(std::uint32_t value, std::uint32_t max, int width) {
+int OrvelProgress::barWidth(std::uint64_t value, std::uint64_t max, int width) {
     if (max == 0 || width <= 0)
         return 0;
-    return static_cast<int>(static_cast<std::uint64_t>(value) * static_cast<std::uint64_t>(width) /
-                            max);
+    if (value > max)
+        value = max;
+    return static_cast<int>(value * static_cast<std::uint64_t>(width) / max);
 }
 
-str OrvelProgress::title(const snapshot& state, const str& base) {
-    if (!state.running())
+str OrvelProgress::title(const snapshot& state, bool running, const str& base) {
+    if (!running || state.max == 0)
         return str(base);
     str t;
     t.format(u"Orvel %2d%%", percent(state.value, state.max));
     return t;
 }
 
-str progressCaption(const char16_t* linkText) {
+str progressName(const char16_t* linkText) {
     const str text(linkText ? linkText : u"");
     const char16_t* copying = u"kopiere ";
     if (text.compare(copying, true, 8) != 0)
         return text;
-    return uiTextWith(ui_text::copying, str(text.substr(8)));
+    return str(text.substr(8));
 }
 
 namespace orvel_layout {

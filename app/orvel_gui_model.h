@@ -10,54 +10,59 @@
 
 // Progress of the link's transfers. The handlers of the progress signals run on whichever thread
 // emits them (the link worker, or the thread that queues a job); the main window's timer and paint
-// read the state on the GUI thread. The two numbers are plain words (a momentarily inconsistent
-// pair only affects one displayed frame); the text is copied in and out under a small lock.
+// read the state on the GUI thread. The numbers are plain words (a momentarily inconsistent set
+// only affects one displayed frame); the text is copied in and out under a small lock.
+//
+// The total is the link's (the weights of the jobs queued since it was idle) plus what tree
+// copies added while they ran; a job queued while others run raises the total and keeps what
+// was done. Only the start of new work ("setprogress") counts from zero again.
 class OrvelProgress {
 public:
     explicit OrvelProgress(const char16_t* text = u"");
 
     // "setprogressinfo": the caption becomes a copy of the text (null: empty).
     void setInfo(const char16_t* text);
-    // "setprogressmax": value 0, max = the low 32 bits of the 64-bit total.
+    // "setprogressmax": the link's total (64 bits in two words).
     void setMax(std::uint32_t low, std::uint32_t high);
-    // "addprogressmax": max += amount.
+    // "addprogressmax": the total grows by amount.
     void addMax(std::uint32_t amount);
-    // "setprogress": value 0.
+    // "setprogress": new work: done and total are 0.
     void reset();
-    // "addprogress": value += amount.
+    // "addprogress": done += amount.
     void add(std::uint32_t amount);
 
-    std::uint32_t max() const { return max_.load(std::memory_order_relaxed); }
-    std::uint32_t value() const { return value_.load(std::memory_order_relaxed); }
+    std::uint64_t max() const {
+        return linkTotal_.load(std::memory_order_relaxed) + added_.load(std::memory_order_relaxed);
+    }
+    std::uint64_t value() const { return value_.load(std::memory_order_relaxed); }
     str text() const;
 
     // One consistent reading of the state, for one timer tick or one paint.
     struct snapshot {
-        std::uint32_t value = 0;
-        std::uint32_t max = 0;
+        std::uint64_t value = 0;
+        std::uint64_t max = 0;
         str text;
-        // A transfer is shown: value below max (so max above 0) and a caption.
-        bool running() const { return value < max && !text.empty(); }
     };
     snapshot read() const;
 
-    // Whole percent of value / max, the product taken in 64 bits; 0 when max is 0.
-    static int percent(std::uint32_t value, std::uint32_t max);
-    // The width of the bar in a strip `width` pixels wide; 0 when max is 0.
-    static int barWidth(std::uint32_t value, std::uint32_t max, int width);
-    // The window title for a state: "Orvel %2d%%" while running, else the base title.
-    static str title(const snapshot& state, const str& base);
+    // Whole percent of value / max (at most 100); 0 when max is 0.
+    static int percent(std::uint64_t value, std::uint64_t max);
+    // The width of the bar in a strip `width` pixels wide (at most the width); 0 when max is 0.
+    static int barWidth(std::uint64_t value, std::uint64_t max, int width);
+    // The window title: "Orvel %2d%%" while work runs, else the base title.
+    static str title(const snapshot& state, bool running, const str& base);
 
 private:
-    std::atomic<std::uint32_t> max_{0};
-    std::atomic<std::uint32_t> value_{0};
+    std::atomic<std::uint64_t> linkTotal_{0};
+    std::atomic<std::uint64_t> added_{0};
+    std::atomic<std::uint64_t> value_{0};
     mutable std::mutex text_lock_;
     str text_; // guarded by text_lock_
 };
 
-// The progress caption in the user's language, from the link's text ("kopiere <name>" while a
-// file is copied); any other text as it came.
-str progressCaption(const char16_t* linkText);
+// The name of the file being copied, from the link's text ("kopiere <name>"); any other text as
+// it came.
+str progressName(const char16_t* linkText);
 
 // A rectangle in client coordinates.
 struct OrvelRect {

@@ -1,5 +1,8 @@
 #include "app/orvel_gui.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "app/folder_view.h"
 #include "app/hw_view.h"
 #include "core/lang_texts.h"
@@ -8,10 +11,17 @@
 #include "orvel_version.h"
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
+#include "toolkit/orvel_colors.h"
 
 using namespace vwin;
 
 namespace {
+std::uint64_t now_ms() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
 // Keeps a typed pointer to a view that is owned as a widget.
 template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
     typed = view;
@@ -26,7 +36,7 @@ str OrvelGUI::creditLine() {
 OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer)
     : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),
       progress_(creditLine().c_str()) {
-    setBackgroundColor(white);
+    setBackgroundColor(orvel_color::white);
     // Children made from here on take this font from their parent.
     windowFont_.create(u"tahoma", 14, 75, 0, 100);
     setFont(windowFont_.handle());
@@ -176,6 +186,11 @@ bool OrvelGUI::focusNext(HWND from, bool forward) {
 }
 
 void OrvelGUI::keyEvent(vKeyEvent* event) {
+    if (event->type == event_key_down && event->key == VK_ESCAPE && event->modifiers == 0) {
+        if (cancelWork())
+            event->accept();
+        return;
+    }
     if (event->type != event_key_down || !(event->modifiers & modifier_control))
         return;
     int target = -1;
@@ -193,6 +208,13 @@ void OrvelGUI::keyEvent(vKeyEvent* event) {
     const std::vector<vWidget*> order = focusOrder();
     if (order.size() > orvel_layout::tab_count && order[orvel_layout::tab_count])
         order[orvel_layout::tab_count]->setFocus();
+}
+
+bool OrvelGUI::cancelWork() {
+    if (!strip_.running() && !link_.busy())
+        return false;
+    link_.cancel();
+    return true;
 }
 
 bool OrvelGUI::mayDiscardEdits(ui_text key) {
@@ -224,7 +246,7 @@ bool OrvelGUI::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LR
 }
 
 void OrvelGUI::setProgressInfo(const char16_t* text) {
-    progress_.setInfo(progressCaption(text).c_str());
+    progress_.setInfo(progressName(text).c_str());
 }
 
 void OrvelGUI::setProgressMax(std::uint32_t low, std::uint32_t high) {
@@ -243,31 +265,88 @@ void OrvelGUI::addProgress(std::uint32_t amount) {
     progress_.add(amount);
 }
 
+OrvelRect OrvelGUI::cancelRect() const {
+    const OrvelRect strip = orvel_layout::progressStrip(clientWidth(), clientHeight());
+    return {strip.x + strip.w - cancel_width, strip.y, cancel_width, strip.h};
+}
+
+str OrvelGUI::stripText() const {
+    if (!strip_.running())
+        return str(strip_.outcome());
+    const OrvelProgress::snapshot state = progress_.read();
+    return progressLine(state.text, state.value, state.max, rate_.bytesPerSecond());
+}
+
 void OrvelGUI::paint(vPainter& painter) {
     const int w = clientWidth();
     const int h = clientHeight();
-    painter.fillRect(0, 0, w, h, white);
-    const OrvelProgress::snapshot state = progress_.read();
-    if (!state.running())
-        return;
+    painter.fillRect(0, 0, w, h, orvel_color::white);
     const OrvelRect strip = orvel_layout::progressStrip(w, h);
-    const int bar = OrvelProgress::barWidth(state.value, state.max, w);
-    painter.fillRect(0, strip.y, bar, strip.h, blue);
-    painter.fillRect(bar, strip.y, w - bar, strip.h, light_grey);
-    painter.setTextColor(0);
-    const RECT caption{20, strip.y, w - 20, strip.y + strip.h};
-    painter.drawText(caption, text_center | text_vcenter | text_singleline, state.text);
+    if (strip_.running()) {
+        const OrvelProgress::snapshot state = progress_.read();
+        const OrvelRect cancel = cancelRect();
+        const int barSpace = cancel.x - strip.x;
+        const int bar = OrvelProgress::barWidth(state.value, state.max, barSpace);
+        painter.fillRect(0, strip.y, bar, strip.h, orvel_color::blue);
+        painter.fillRect(bar, strip.y, barSpace - bar, strip.h, orvel_color::light_grey);
+        painter.setTextColor(0);
+        const RECT caption{8, strip.y, cancel.x - 8, strip.y + strip.h};
+        painter.drawText(caption, text_center | text_vcenter | text_singleline, stripText());
+        // The Cancel control: white with a blue frame and label.
+        painter.fillRect(cancel.x, cancel.y, cancel.w, cancel.h, orvel_color::blue);
+        painter.fillRect(cancel.x + 1, cancel.y + 1, cancel.w - 2, cancel.h - 2,
+                         orvel_color::white);
+        painter.setTextColor(orvel_color::blue);
+        const RECT label{cancel.x, cancel.y, cancel.x + cancel.w, cancel.y + cancel.h};
+        painter.drawText(label, text_center | text_vcenter | text_singleline,
+                         uiText(ui_text::strip_cancel));
+        return;
+    }
+    if (strip_.outcome().empty())
+        return;
+    const bool failed = strip_.shown() == OrvelStrip::state::failed;
+    painter.fillRect(strip.x, strip.y, strip.w, strip.h,
+                     failed ? orvel_color::error_ground : orvel_color::light_grey);
+    painter.setTextColor(failed                                           ? orvel_color::error_text
+                         : strip_.shown() == OrvelStrip::state::cancelled ? orvel_color::dark_grey
+                                                                          : orvel_color::blue);
+    const RECT caption{8, strip.y, w - 8, strip.y + strip.h};
+    painter.drawText(caption, text_center | text_vcenter | text_singleline | DT_END_ELLIPSIS,
+                     strip_.outcome());
+}
+
+void OrvelGUI::showProblems() {
+    str list;
+    for (const str& problem : strip_.problems()) {
+        list.append(problem);
+        list.append(u"\n");
+    }
+    MessageBoxW(window(), reinterpret_cast<const wchar_t*>(list.c_str()),
+                reinterpret_cast<const wchar_t*>(uiText(ui_text::problems_title)),
+                MB_OK | MB_ICONINFORMATION);
 }
 
 void OrvelGUI::mouseEvent(vMouseEvent* event) {
+    const OrvelRect strip = orvel_layout::progressStrip(clientWidth(), clientHeight());
+    const bool onStrip = event->y >= strip.y && event->y < strip.y + strip.h;
     switch (event->type) {
-    case event_press:
+    case event_press: {
+        const OrvelRect cancel = cancelRect();
+        if (strip_.running() && event->x >= cancel.x && event->x < cancel.x + cancel.w && onStrip) {
+            cancelWork();
+            break;
+        }
+        if (!strip_.running() && onStrip && !strip_.problems().empty()) {
+            showProblems();
+            break;
+        }
         dragging_ = false;
         grabX_ = event->x;
         grabY_ = event->y;
         capture();
         dragging_ = true;
         break;
+    }
     case event_release:
         releaseCapture();
         dragging_ = false;
@@ -296,14 +375,50 @@ void OrvelGUI::resized(int w, int h) {
             view->setGeometry(r.x, r.y, r.w, r.h);
 }
 
+void OrvelGUI::takeReports() {
+    std::vector<job_report> reports = link_.takeReports();
+    const bool busy = link_.busy();
+    const std::uint64_t now = now_ms();
+    bool lost = false;
+    for (const job_report& report : reports) {
+        std::printf("%s\n", job_line(report).to_utf8().c_str());
+        lost = lost || report.failure.linkLost();
+    }
+    if (!reports.empty())
+        std::fflush(stdout);
+    const bool wasRunning = strip_.running();
+    strip_.tick(reports, busy, now);
+    if (strip_.running() && !wasRunning)
+        rate_.restart();
+    if (strip_.running())
+        rate_.sample(now, progress_.value());
+    for (const job_report& report : reports) {
+        devices_->jobFinished(report);
+        browser_->jobFinished(report);
+        java_->jobFinished(report);
+        specials_->jobFinished(report);
+    }
+    if (!busy)
+        browser_->linkIdle();
+    // A phone that stopped answering is gone: the views show it disconnected and a connect
+    // starts afresh.
+    if (lost && link_.isOpen())
+        link_.clear();
+}
+
 void OrvelGUI::timer(int id) {
     if (id != progress_timer)
         return;
-    str candidate = OrvelProgress::title(progress_.read(), baseTitle_);
-    if (candidate == shownTitle_)
+    takeReports();
+    str title = OrvelProgress::title(progress_.read(), strip_.running(), baseTitle_);
+    if (!(title == shownTitle_)) {
+        shownTitle_ = std::move(title);
+        setText(shownTitle_.c_str());
+    }
+    str caption = stripText();
+    if (caption == shownStrip_ && !strip_.running())
         return;
-    shownTitle_ = std::move(candidate);
-    setText(shownTitle_.c_str());
+    shownStrip_ = std::move(caption);
     const OrvelRect strip = orvel_layout::progressStrip(clientWidth(), clientHeight());
     invalidateRect(strip.x, strip.y, strip.w, strip.h);
 }

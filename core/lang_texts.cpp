@@ -35,6 +35,34 @@ const ui_text_forms texts[] = {
     {u"Menu:", u"Men\u00fc:"},
     {u"Save", u"Speichern"},
     {u"Copying {}", u"kopiere {}"},
+    {u"Cancel", u"Abbrechen"},
+    {u"{} \u2014 {} of {}", u"{} \u2014 {} von {}"},
+    {u"{}/s, {} left", u"{}/s, noch {}"},
+    {u"{} file", u"{} Datei"},
+    {u"{} files", u"{} Dateien"},
+    {u"{} games", u"{} Spiele"},
+    {u"Copied {} ({}) in {} s", u"{} kopiert ({}) in {} s"},
+    {u"Uploaded {} ({}) in {} s", u"{} \u00fcbertragen ({}) in {} s"},
+    {u"Deleted {}", u"{} gel\u00f6scht"},
+    {u"Made folder {}", u"Ordner {} angelegt"},
+    {u"Saved {}", u"{} gespeichert"},
+    {u"Installed {}", u"{} installiert"},
+    {u"{} of {} failed: {}", u"{} von {} fehlgeschlagen: {}"},
+    {u"{} of {} cancelled", u"{} von {} abgebrochen"},
+    {u" (and {} more)", u" (und {} weitere)"},
+    {u"; {} skipped", u"; {} \u00fcbersprungen"},
+    {u" \u2014 click for the list", u" \u2014 Klick zeigt die Liste"},
+    {u"Problems", u"Probleme"},
+    {u"Copy", u"Kopieren"},
+    {u"Upload", u"\u00dcbertragen"},
+    {u"Delete", u"L\u00f6schen"},
+    {u"New folder", u"Anlegen"},
+    {u"Save", u"Speichern"},
+    {u"Install", u"Installieren"},
+    {u"Listing", u"Auflisten"},
+    {u"Reading", u"Lesen"},
+    {u"Query", u"Abfrage"},
+    {u"New Folder", u"Neuer Ordner"},
     {u"Unsaved changes", u"Nicht gespeichert"},
     {u"The menu has changes that are not saved. Close anyway?",
      u"Das Men\u00fc hat ungespeicherte \u00c4nderungen. Trotzdem schlie\u00dfen?"},
@@ -74,5 +102,21 @@ str uiTextWith(ui_text key, const str& value) {
     str out(pattern.substr(0, at));
     out.append(value);
     out.append(str(pattern.substr(at + 2)));
+    return out;
+}
+
+str uiTextWith(ui_text key, std::initializer_list<str> values) {
+    const str pattern(uiText(key));
+    str out;
+    int from = 0;
+    for (const str& value : values) {
+        const int at = pattern.find(u"{}", from);
+        if (at < 0)
+            break;
+        out.append(str(pattern.substr(from, at - from)));
+        out.append(value);
+        from = at + 2;
+    }
+    out.append(str(pattern.substr(from)));
     return out;
 }

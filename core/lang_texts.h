@@ -2,6 +2,8 @@
 // Every text the windows show, in English and German, in one table. A view asks for a text by its
 // key; the form follows the user's language (see lang.h).
 
+#include <initializer_list>
+
 #include "core/str.h"
 
 enum class ui_text : int {
@@ -34,6 +36,35 @@ enum class ui_text : int {
     menu_label,
     save,
     copying, // "{}": the file's name
+    // The strip along the bottom of the window. "{}" in order as the comments say.
+    strip_cancel,
+    caption_amount,    // "Copying b.jpg", done, total
+    caption_rate,      // rate, time left
+    files_one,         // the file's count (1)
+    files_many,        // the count
+    games_many,        // the count
+    outcome_copied,    // files, size, seconds
+    outcome_uploaded,  // files, size, seconds
+    outcome_deleted,   // a name or "3 files"
+    outcome_made,      // the folder
+    outcome_saved,     // the file
+    outcome_installed, // a game or "2 games"
+    outcome_failed,    // what, the item, the reason
+    outcome_cancelled, // what, the item
+    outcome_more,      // further failures
+    outcome_skipped,   // items left out
+    outcome_list,      // after a text with a list of problems
+    problems_title,
+    what_copy,
+    what_upload,
+    what_delete,
+    what_make,
+    what_save,
+    what_install,
+    what_list,
+    what_read,
+    what_query,
+    menu_new_folder,
     unsaved_title,
     unsaved_close,
     unsaved_connect,
@@ -62,3 +93,6 @@ ui_text_forms uiTextForms(ui_text key);
 const char16_t* uiText(ui_text key);
 // The text of a key with its "{}" replaced by `value` (the text unchanged when it has none).
 str uiTextWith(ui_text key, const str& value);
+// The text of a key with its "{}" marks replaced by the values in order (a mark without a value
+// stays as it is).
+str uiTextWith(ui_text key, std::initializer_list<str> values);

@@ -305,8 +305,26 @@ void WriteFileCommand::describe(job_report& report) const {
 }
 
 void DeleteFileCommand::execute(SamsungComm& link) {
-    const bool done = link.protocol().deleteFile(path_);
-    outcome(done, link.protocol().lastFailure());
+    SamsungProtocol& protocol = link.protocol();
+    if (!protocol.deleteFile(path_)) {
+        outcome(false, protocol.lastFailure());
+        return;
+    }
+    // The phone's reply says little: the file is gone when its folder no longer lists it.
+    const str folder = holding_folder(path_);
+    const str name(path_.substr(folder.length()));
+    alist<SamsungDirEntry> listed(SamsungComm::job_capacity, true);
+    if (!protocol.listDir(folder, &listed)) {
+        outcome(false, protocol.lastFailure());
+        return;
+    }
+    for (unsigned i = 0; i < listed.count(); ++i) {
+        if (!listed[i]->isDirectory() && listed[i]->equals(name.c_str(), false)) {
+            outcome(false, link_failure{link_error::refused, str(u"it is still there")});
+            return;
+        }
+    }
+    outcome(true, link_failure());
 }
 
 void DeleteFileCommand::describe(job_report& report) const {

@@ -204,7 +204,8 @@ private:
     std::uint64_t sent_ = 0; // bytes of the last successful execute
 };
 
-// deleteFile(path).
+// deleteFile(path), then a listing of its folder: ok when the phone no longer lists the file (a
+// phone that answers a delete but keeps the file fails with "it is still there").
 class DeleteFileCommand : public SamsungJob {
 public:
     explicit DeleteFileCommand(const str& phonePath) : path_(phonePath) {}

@@ -37,6 +37,9 @@ bool SamsungComm::addJob(SamsungJob* job) {
         delete job;
         return false;
     }
+    // New work on an idle link counts from zero; work queued while jobs run adds to it.
+    if (total_ == 0 && !running_)
+        emit(static_cast<vObject*>(this), u"setprogress", 0u);
     total_ += job->weight();
     queued_.set();
     const std::uint64_t total = static_cast<std::uint64_t>(total_);

@@ -4,7 +4,8 @@
 // through signals emitted from this object's vObject.
 //
 // "setprogressmax"(low 32 bits, high 32 bits of the total) is emitted by addJob on the calling
-// thread while the queue lock is held: its handlers must not queue jobs or call clear.
+// thread while the queue lock is held, after "setprogress"(0) when the link was idle (new work
+// counts from zero): their handlers must not queue jobs or call clear.
 
 #include <cstdint>
 #include <deque>

@@ -22,8 +22,9 @@ protected:
     }
 
     // Drags the data over the view and drops it there; answers the effects at enter and drop.
-    std::pair<DWORD, DWORD> dragAndDrop(dnd_test::fake_data* data) {
+    std::pair<DWORD, DWORD> dragAndDrop(dnd_test::fake_data* data, POINTL point = {0, 0}) {
         vwin::vDropEvent event(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        event.point = point;
         view->dragEnter(&event);
         const DWORD entered = event.effect;
         view->dragMove(&event);
@@ -68,16 +69,41 @@ TEST_F(FolderViewDrop, PlainTextDragIsRefused) {
     EXPECT_EQ(queued.count(), before);
 }
 
-// A dropped folder is queued like a file; the job writes only regular files, so nothing appears.
-TEST_F(FolderViewDrop, DroppedFolderWritesNothing) {
+// A dropped folder arrives with its whole tree, and the folder pane shows it once listed again.
+TEST_F(FolderViewDrop, ADroppedFolderArrivesWhole) {
     const fs::path folder = pc_root.path() / "album";
     write_bytes(folder / "track.mp3", "track");
+    write_bytes(folder / "cd2" / "b.mp3", "b");
     dnd_test::data_ref data;
     data->offer(CF_HDROP, dnd_test::drop_files({folder.u16string()}));
     const int before = queued.count();
     dragAndDrop(data.data);
     EXPECT_EQ(queued.count(), before + 1);
     ASSERT_TRUE(drain());
+    EXPECT_EQ(phoneSounds(),
+              (strings{"album", "album/cd2", "album/cd2/b.mp3", "album/track.mp3", "old.wav"}));
+    EXPECT_NE(row(folders(), u"album"), nullptr);
+}
+
+// A drop on a folder row of the tree goes into that folder, not the one shown.
+TEST_F(FolderViewDrop, ADropOnAFolderRowGoesIntoIt) {
+    const fs::path song = pc_root.path() / "song.mp3";
+    write_bytes(song, "song");
+    fs::create_directories(phone_root.file("/Music"));
+    view->browse(u"/");
+    ASSERT_TRUE(drain());
+    view->browse(u"/Sounds/");
+    ASSERT_TRUE(drain());
+    OrvelFolderItem* target = row(folders(), u"Music");
+    ASSERT_NE(target, nullptr);
+    folders()->relayout();
+    const POINT origin = folders()->screenPosition();
+    const POINTL onRow{origin.x + 20, origin.y + target->top() - folders()->contentsY() + 5};
+    dnd_test::data_ref data;
+    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string()}));
+    dragAndDrop(data.data, onRow);
+    ASSERT_TRUE(drain());
+    EXPECT_TRUE(fs::exists(phone_root.file("/Music/song.mp3")));
     EXPECT_EQ(phoneSounds(), (strings{"old.wav"}));
 }
 

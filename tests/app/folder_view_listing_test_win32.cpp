@@ -153,38 +153,38 @@ TEST_F(FolderViewListing, FolderRowFoundIgnoringCase) {
     view->browse(u"/OTHER");
     ASSERT_TRUE(drain());
     EXPECT_EQ(names(folders()), (strings{"Music", "Other", "  Sounds"}));
-    EXPECT_EQ(paths(folders()), (strings{"/Music/", "/Other/", "/OTHER/Sounds/"}));
+    // The sub-folder row already shown stays as it was.
+    EXPECT_EQ(paths(folders()), (strings{"/Music/", "/Other/", "/Other/Sounds/"}));
     EXPECT_EQ(paths(files()), (strings{"/OTHER/"}));
 }
 
-// Entries are taken only for the current path exactly, and only with names that are one entry.
+// Entries are taken only for the current path exactly, only with names that are one entry, and
+// only from a listing that began; the rows change once the listing ends.
 TEST_F(FolderViewListing, EntriesOfOtherPathsAndUnusableNamesAreIgnored) {
     view->browse(u"/OTHER/");
     ASSERT_TRUE(drain());
-    const auto before = names(files());
     const struct {
         const char16_t* path;
         const char16_t* name;
         std::uint32_t attributes;
-        bool taken;
     } cases[] = {
-        {u"/other/", u"case.txt", 0x20, false}, // differs in letter case only
-        {u"/Music/", u"music.txt", 0x20, false},
-        {u"/OTHER/", u"", 0x20, false},
-        {u"/OTHER/", u"back\\slash", 0x20, false},
-        {u"/OTHER/", u"a/b", 0x200, false},
-        {u"/OTHER/", u"..", 0x200, false},
-        {u"/OTHER/", u".cache", 0x200, false},
-        {u"/OTHER/", u"new.txt", 0x20, true},
-        {u"/OTHER/", u"C:x", 0x20, true}, // shown; a copy to the PC skips it
+        {u"/other/", u"case.txt", 0x20}, // differs in letter case only
+        {u"/Music/", u"music.txt", 0x20},   {u"/OTHER/", u"", 0x20},
+        {u"/OTHER/", u"back\\slash", 0x20}, {u"/OTHER/", u"a/b", 0x200},
+        {u"/OTHER/", u"..", 0x200},         {u"/OTHER/", u".cache", 0x200},
+        {u"/OTHER/", u"new.txt", 0x20},     {u"/OTHER/", u"C:x", 0x20}, // a copy skips it
     };
-    for (const auto& c : cases) {
-        const int filesBefore = files()->count();
-        const int foldersBefore = folders()->count();
+    const strings before = names(files());
+    view->browseBegin(u"/OTHER/");
+    for (const auto& c : cases)
         view->browseEntry(c.path, c.name, c.attributes, 0, 1);
-        const int added = files()->count() - filesBefore + folders()->count() - foldersBefore;
-        EXPECT_EQ(added, c.taken ? 1 : 0) << utf8(str(c.path)) << " " << utf8(str(c.name));
-    }
+    EXPECT_EQ(names(files()), before) << "nothing changes before the end";
+    view->browseEnd(u"/OTHER/");
+    EXPECT_EQ(names(files()), (strings{"C:x", "new.txt"}));
+    // A listing that ends without having begun (it failed) changes nothing.
+    view->browseEntry(u"/OTHER/", u"late.txt", 0x20, 0, 1);
+    view->browseEnd(u"/OTHER/");
+    EXPECT_EQ(names(files()), (strings{"C:x", "new.txt"}));
 }
 
 // The opener of a folder row folds its sub-folders away and back; nothing is listed.

@@ -154,56 +154,68 @@ TEST_F(OrvelGUITest, ClickingATabShowsItsView) {
               orvelButtonImages().image(false, OrvelButtonImages::middle).pixel(3, 1) & 0xFFFFFF);
 }
 
-TEST_F(OrvelGUITest, ProgressSignalsDriveTitleAndStrip) {
+// Running, cancelled, done and failed work against a paced phone: the strip and the title say
+// what happens, and nothing is left behind once the work is over.
+TEST_F(OrvelGUITest, TheStripTellsWhatBecameOfTheWork) {
+    phone_folder folder;
+    ASSERT_TRUE(folder.ok());
+    {
+        std::ofstream big(folder.file("/big.bin"), std::ios::binary);
+        big << std::string(1024 * 1024, '\x5a');
+        std::ofstream small(folder.file("/small.bin"), std::ios::binary);
+        small << std::string(2048, '\x33');
+    }
+    sim_process phone;
+    ASSERT_TRUE(phone.start(folder.simulator_path(), {}, 230400)) << "ORVEL_PHONESIM must be set";
     build();
-    EXPECT_EQ(gui->progress().text(), OrvelGUI::creditLine());
-    ASSERT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
+    ASSERT_TRUE(link.openPort(str::from_utf8(phone.port().c_str())));
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orvel_strip_test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto pc = [&](const char* name) {
+        return str(reinterpret_cast<const char16_t*>((dir / name).wstring().c_str()));
+    };
+    const auto strip_ground = [&] {
+        vPixmap shot;
+        return render(*gui, shot) ? rgbAt(shot, 3, 515) : 0u;
+    };
 
-    // A job announced before any caption: the credit line shows, at 0 %.
-    emit(sender(), u"setprogressmax", 1024u, 0u);
-    EXPECT_TRUE(titleBecomes(u"Orvel  0%"));
-
-    emit(sender(), u"setprogressinfo", u"kopiere sunset.png");
-    emit(sender(), u"setprogressmax", 3u, 0u);
-    emit(sender(), u"addprogress", 1u);
-    EXPECT_TRUE(titleBecomes(u"Orvel 33%"));
+    ASSERT_TRUE(link.addJob(new ReadFileCommand(str(u"/big.bin"), pc("big.bin"), 1024 * 1024)));
+    // The connection's own listings and reads run first.
+    ASSERT_TRUE(pump_until(
+        [&] {
+            return gui->strip().running() &&
+                   text(gui->stripText()).rfind(u"Copying big.bin \u2014 ", 0) == 0 &&
+                   windowTitle(gui->window()) != base_title.c_str();
+        },
+        30000));
     vPixmap shot;
-    ASSERT_TRUE(render(*gui, shot));
-    EXPECT_EQ(rgbAt(shot, 5, 510), 0x157DCCu) << "bar";
-    EXPECT_EQ(rgbAt(shot, 212, 500), 0x157DCCu) << "bar end (640 / 3)";
-    EXPECT_EQ(rgbAt(shot, 214, 500), 0xF0F0F0u) << "rest of the strip";
-    EXPECT_EQ(rgbAt(shot, 635, 519), 0xF0F0F0u);
-    EXPECT_EQ(rgbAt(shot, 5, 495), 0xFFFFFFu) << "above the strip";
-    int dark = 0;
-    for (int x = 20; x < 620; ++x)
-        for (int y = 500; y < 520; ++y)
-            dark += rgbAt(shot, x, y) == 0;
-    EXPECT_GT(dark, 10) << "the caption in black";
+    ASSERT_TRUE(
+        pump_until([&] { return render(*gui, shot) && rgbAt(shot, 1, 510) == 0x157DCCu; }, 30000))
+        << "the bar grows from the left";
+    EXPECT_EQ(rgbAt(shot, 600, 501), 0xFFFFFFu) << "the Cancel control at the right end";
 
-    emit(sender(), u"addprogressmax", 1u); // 1 of 4
-    EXPECT_TRUE(titleBecomes(u"Orvel 25%"));
-    emit(sender(), u"setprogress", 0u);
-    EXPECT_EQ(gui->progress().value(), 0u);
-    EXPECT_TRUE(titleBecomes(u"Orvel  0%"));
+    // Escape, as a person would press it, cancels: the title loses its percentage.
+    gui->sendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(
+        pump_until([&] { return gui->strip().shown() == OrvelStrip::state::cancelled; }, 5000));
+    EXPECT_EQ(text(gui->strip().outcome()), u"Copy of /big.bin cancelled");
+    EXPECT_TRUE(titleBecomes(base_title.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.bin")) << "no partial file";
+    EXPECT_EQ(strip_ground(), 0xF0F0F0u);
+    EXPECT_TRUE(link.isOpen()) << "the connection stays";
 
-    // An empty caption hides the progress even while work remains.
-    emit(sender(), u"addprogress", 2u);
-    emit(sender(), u"setprogressinfo", u"");
-    EXPECT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
-    ASSERT_TRUE(render(*gui, shot));
-    EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
+    ASSERT_TRUE(link.addJob(new ReadFileCommand(str(u"/small.bin"), pc("small.bin"), 2048)));
+    ASSERT_TRUE(pump_until([&] { return gui->strip().shown() == OrvelStrip::state::done; }, 30000));
+    EXPECT_EQ(text(gui->strip().outcome()).rfind(u"Copied 1 file (2 KB) in ", 0), 0u);
 
-    // Past the end: the base title and a white strip.
-    emit(sender(), u"setprogressinfo", u"kopiere beep.wav");
-    emit(sender(), u"addprogress", 5u);
-    EXPECT_TRUE(titleBecomes(u"Orvel " ORVEL_VERSION));
-    ASSERT_TRUE(render(*gui, shot));
-    EXPECT_EQ(rgbAt(shot, 5, 510), 0xFFFFFFu);
-
-    // Only the low word of the total counts.
-    emit(sender(), u"setprogressmax", 16u, 1u);
-    EXPECT_EQ(gui->progress().max(), 16u);
-    EXPECT_EQ(gui->progress().value(), 0u);
+    ASSERT_TRUE(link.addJob(new ReadFileCommand(str(u"/none.bin"), pc("none.bin"), 10)));
+    ASSERT_TRUE(
+        pump_until([&] { return gui->strip().shown() == OrvelStrip::state::failed; }, 30000));
+    EXPECT_EQ(text(gui->strip().outcome()).rfind(u"Copy of /none.bin failed: ", 0), 0u);
+    EXPECT_EQ(strip_ground(), 0xF8DADAu) << "an error reads as one";
+    EXPECT_EQ(windowTitle(gui->window()), base_title.c_str());
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(OrvelGUITest, QueuedJobsAnnounceTheirWeight) {
@@ -309,10 +321,7 @@ TEST_F(OrvelGUITest, ClosingWhileAFileIsFetchedEndsPromptly) {
         str(u"/big.bin"), str(reinterpret_cast<const char16_t*>(target.wstring().c_str())),
         1024 * 1024)));
     ASSERT_TRUE(pump_until(
-        [&] {
-            return text(gui->progress().text()) == u"Copying big.bin" &&
-                   gui->progress().value() > 0;
-        },
+        [&] { return text(gui->progress().text()) == u"big.bin" && gui->progress().value() > 0; },
         30000))
         << "the fetch is running";
 
