@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/lang.h"
-#include "core/tokenizers.h"
 
 namespace {
 
@@ -57,76 +58,56 @@ TEST(OrvelIdentity, RowsAreFoundByTheirCommandAndLabelled) {
 
 namespace {
 
-// One thing that happens to the Devices view's line about the link.
-struct link_event {
-    enum op_t { open, open_fails, none_opens, disconnect, report } op;
-    const char16_t* port = u""; // open, open_fails; none_opens: the ports tried, "|" between
-    job_kind kind = job_kind::identity;
-    job_end end = job_end::done;
-    link_error error = link_error::none;
-    const char16_t* path = u"AT+CGMI\r"; // a report's phone path (an identity's command)
-    const char16_t* reason = u"";        // open_fails, none_opens, a report's reason
-};
-
-link_event opens(const char16_t* port) {
-    return {link_event::open, port};
-}
-link_event dropped() {
-    return {link_event::disconnect};
-}
-link_event answered(const char16_t* command = u"AT+CGMI\r") {
-    return {link_event::report, u"", job_kind::identity, job_end::done, link_error::none, command};
-}
-link_event unanswered(link_error error = link_error::no_answer) {
-    return {link_event::report, u"", job_kind::identity, job_end::failed, error};
-}
-link_event job(job_end end, link_error error, const char16_t* reason) {
-    return {link_event::report, u"", job_kind::listing, end, error, u"/Music/", reason};
-}
-
-std::vector<link_event> times(int n, const link_event& e) {
-    return std::vector<link_event>(static_cast<std::size_t>(n), e);
-}
-
-std::vector<link_event> then(std::vector<link_event> a, const std::vector<link_event>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-str stateAfter(const std::vector<link_event>& events) {
+// The line after a session told as words: "open:COM5" (the view opened it), "busy:COM7" (it did
+// not open), "none:COM5,COM3" (Auto Connect opened none), "drop" (disconnected); identity
+// reports "ok", "model" (the model question answered), "silent" (no answer), "closed" (the port
+// was closed), "cut" (the answer did not end); other jobs "gone" (no answer), "refused",
+// "after" (the port was closed). "7*silent" repeats a word.
+str lineAfter(const std::string& session) {
     OrvelLinkState state;
-    for (const link_event& e : events) {
-        switch (e.op) {
-        case link_event::open:
-            state.opened(str(e.port));
-            break;
-        case link_event::open_fails:
-            state.openFailed(str(e.port), str(e.reason));
-            break;
-        case link_event::none_opens: {
-            std::vector<str> tried;
-            strtokens_var parts(u"|");
-            const str ports(e.port);
-            const int n = parts.tokenize(ports);
-            for (int i = 0; i < n; ++i)
-                if (!str(parts.item(i)).empty())
-                    tried.emplace_back(parts.item(i));
-            state.noPortOpened(tried, str(e.reason));
-            break;
+    std::istringstream words(session);
+    for (std::string word; words >> word;) {
+        int times = 1;
+        if (const auto star = word.find('*'); star != std::string::npos) {
+            times = std::stoi(word.substr(0, star));
+            word = word.substr(star + 1);
         }
-        case link_event::disconnect:
-            state.disconnected();
-            break;
-        case link_event::report: {
+        const auto colon = word.find(':');
+        const str arg = str::from_utf8(colon == std::string::npos ? "" : word.c_str() + colon + 1);
+        const std::string verb = word.substr(0, colon);
+        for (int i = 0; i < times; ++i) {
             job_report r;
-            r.kind = e.kind;
-            r.end = e.end;
-            r.failure.error = e.error;
-            r.phonePath = str(e.path);
-            r.reason = str(e.reason);
-            state.jobFinished(r, str(u" GT-S8500\r"));
-            break;
-        }
+            r.kind = job_kind::identity;
+            r.phonePath = str(verb == "model" ? u"AT+CGMM\r" : u"AT+CGMI\r");
+            r.end = job_end::failed;
+            const std::map<std::string, link_error> failures{
+                {"silent", link_error::no_answer}, {"closed", link_error::no_port},
+                {"cut", link_error::incomplete},   {"gone", link_error::no_answer},
+                {"refused", link_error::refused},  {"after", link_error::no_port}};
+            if (verb == "open") {
+                state.opened(arg);
+            } else if (verb == "busy") {
+                state.openFailed(arg, str(u"port busy"));
+            } else if (verb == "none") {
+                std::vector<str> tried;
+                for (int from = 0, to; from < arg.length(); from = to + 1) {
+                    to = arg.find(u',', from);
+                    to = to < 0 ? arg.length() : to;
+                    tried.emplace_back(arg.substr(from, to - from));
+                }
+                state.noPortOpened(tried, str(u"not a serial port"));
+            } else if (verb == "drop") {
+                state.disconnected();
+            } else {
+                if (verb == "ok" || verb == "model")
+                    r.end = job_end::done;
+                else
+                    r.failure.error = failures.at(verb);
+                if (verb == "gone" || verb == "refused" || verb == "after")
+                    r.kind = job_kind::listing;
+                r.reason = str::from_utf8(verb.c_str());
+                state.jobFinished(r, str(u" GT-S8500\r"));
+            }
         }
     }
     return state.text();
@@ -134,81 +115,37 @@ str stateAfter(const std::vector<link_event>& events) {
 
 TEST(OrvelLinkLine, SaysWhatBecameOfTheLink) {
     set_user_language_for_tests(9);
-    const link_event model = answered(u"AT+CGMM\r");
-    const auto seven = then({answered(), model}, times(5, answered()));
-    const char16_t* silent = u"the phone did not answer";
     const struct {
-        const char* what;
-        std::vector<link_event> events;
+        const char* session;
         const char16_t* line;
     } cases[] = {
-        {"nothing yet", {}, u"Not connected"},
-        {"opened, no answer yet", {opens(u"COM5")}, u"Connecting to COM5 \u2026"},
-        {"answered, model not yet", {opens(u"COM5"), answered()}, u"Connected to COM5"},
-        {"the model answered", then({opens(u"COM5")}, seven), u"Connected to COM5 \u2014 GT-S8500"},
-        {"every question failed", then({opens(u"COM5")}, times(7, unanswered())),
-         u"No phone answered on COM5"},
-        {"the port closed after the first failure",
-         then({opens(u"COM5"), unanswered(), dropped()}, times(6, unanswered(link_error::no_port))),
-         u"No phone answered on COM5"},
-        {"one question answered: a phone is there",
-         then({opens(u"COM5"), answered()}, times(6, unanswered(link_error::incomplete))),
-         u"Connected to COM5"},
-        {"unplugged: the report, then the port closed",
-         then(then({opens(u"COM5")}, seven),
-              {job(job_end::failed, link_error::no_answer, silent), dropped()}),
-         u"Connection to COM5 lost: the phone did not answer"},
-        {"unplugged: the port closed, then the report",
-         then(then({opens(u"COM5")}, seven),
-              {dropped(), job(job_end::failed, link_error::no_answer, silent)}),
-         u"Connection to COM5 lost: the phone did not answer"},
-        {"lost while answering the questions",
-         then({opens(u"COM5"), answered(), unanswered()},
-              times(5, unanswered(link_error::no_port))),
-         u"Connection to COM5 lost"},
-        {"a refusal keeps the connection",
-         then(then({opens(u"COM5")}, seven), {job(job_end::failed, link_error::refused, u"no")}),
-         u"Connected to COM5 \u2014 GT-S8500"},
-        {"closed without a loss", then(then({opens(u"COM5")}, seven), {dropped()}),
-         u"Not connected"},
-        {"jobs after the loss do not change the reason",
-         then(then({opens(u"COM5")}, seven),
-              {job(job_end::failed, link_error::port_failed, u"the port failed: gone"), dropped(),
-               job(job_end::failed, link_error::no_port, u"the port is not open")}),
-         u"Connection to COM5 lost: the port failed: gone"},
-        {"a port that does not open",
-         {{link_event::open_fails, u"COM7", job_kind::other, job_end::failed, link_error::none, u"",
-           u"port busy: another program is using it"}},
-         u"COM7 did not open: port busy: another program is using it"},
-        {"Auto Connect: none of two opens",
-         {{link_event::none_opens, u"COM5|COM3", job_kind::other, job_end::failed, link_error::none,
-           u"", u"not a serial port"}},
-         u"No phone answered on COM5, COM3"},
-        {"Auto Connect: the one port does not open",
-         {{link_event::none_opens, u"COM5", job_kind::other, job_end::failed, link_error::none, u"",
-           u"not a serial port"}},
-         u"No phone answered on COM5: not a serial port"},
-        {"Auto Connect without ports", {{link_event::none_opens}}, u"No port to connect to"},
-        // The first port's questions run after the second port opened: they are its own.
-        {"a second port while the first port's questions wait",
-         then(then({opens(u"COM5"), dropped(), opens(u"COM6")}, times(7, unanswered())), seven),
-         u"Connected to COM6 \u2014 GT-S8500"},
-        {"the second port stays silent after the first answered",
-         then(then({opens(u"COM5"), dropped(), opens(u"COM6")}, seven), times(7, unanswered())),
-         u"No phone answered on COM6"},
+        {"", u"Not connected"},
+        {"open:COM5", u"Connecting to COM5 \u2026"},
+        {"open:COM5 ok model 5*ok", u"Connected to COM5 \u2014 GT-S8500"},
+        {"open:COM5 7*silent", u"No phone answered on COM5"},
+        // The window closes the port after the first lost answer; the others find it closed.
+        {"open:COM5 silent drop 6*closed", u"No phone answered on COM5"},
+        {"open:COM5 ok 6*cut", u"Connected to COM5"},
+        // A phone unplugged: the report and the close in either order; later jobs change nothing.
+        {"open:COM5 7*ok gone drop after", u"Connection to COM5 lost: gone"},
+        {"open:COM5 7*ok drop gone", u"Connection to COM5 lost: gone"},
+        {"open:COM5 ok silent drop 5*closed", u"Connection to COM5 lost: silent"},
+        {"open:COM5 7*ok refused", u"Connected to COM5"},
+        {"open:COM5 7*ok drop", u"Not connected"},
+        {"busy:COM7", u"COM7 did not open: port busy"},
+        {"none:COM5,COM3", u"No phone answered on COM5, COM3"},
+        {"none:COM5", u"No phone answered on COM5: not a serial port"},
+        {"none:", u"No port to connect to"},
+        // The first port's questions still run once the second port is open: they are its own.
+        {"open:COM5 drop open:COM6 7*silent ok model 5*ok", u"Connected to COM6 \u2014 GT-S8500"},
+        {"open:COM5 drop open:COM6 7*ok 7*silent", u"No phone answered on COM6"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(text(stateAfter(c.events)), c.line) << c.what;
+        EXPECT_EQ(text(lineAfter(c.session)), c.line) << c.session;
 
     set_user_language_for_tests(lang_german);
-    EXPECT_EQ(text(stateAfter(then({opens(u"COM5")}, seven))),
-              u"Verbunden mit COM5 \u2014 GT-S8500");
-    EXPECT_EQ(text(stateAfter({})), u"Nicht verbunden");
-    EXPECT_EQ(text(stateAfter(then({opens(u"COM5")}, times(7, unanswered())))),
-              u"Kein Telefon antwortete an COM5");
-    EXPECT_EQ(text(stateAfter(then(then({opens(u"COM5")}, seven),
-                                   {job(job_end::failed, link_error::no_answer, silent)}))),
-              u"Verbindung zu COM5 verloren: the phone did not answer");
+    EXPECT_EQ(text(lineAfter("open:COM5 7*silent")), u"Kein Telefon antwortete an COM5");
+    EXPECT_EQ(text(lineAfter("open:COM5 7*ok gone")), u"Verbindung zu COM5 verloren: gone");
     set_user_language_for_tests(-1);
 }
 

@@ -1,6 +1,5 @@
-// Installing a game as one job against the simulated phone: the steps in order, the first failed
-// one ending the install (so the game's settings stay when its files did not arrive), and what
-// the report says.
+// Installing a game as one job against the simulated phone: the first step that fails ends the
+// install, so the game keeps its settings when its files did not arrive; what the report says.
 
 #include "phone/java_install.h"
 
@@ -11,138 +10,52 @@
 
 namespace {
 
-constexpr const char* games = "/AppEx/User/Java/Games/";
-
-class InstallGame : public PhoneTest {
-protected:
-    // The plan for game `name` from PC files drop/<name>.jar (and .jad when `withJad`).
-    java_install plan(const std::string& name, bool withJad, bool makeFolder) {
-        java_install p;
-        p.gamesFolder = str::from_utf8(games);
-        p.folder = str::from_utf8((std::string(games) + name + "/").c_str());
-        p.makeFolder = makeFolder;
-        p.jarPc = pc_str(pc_root.file("/drop/" + name + ".jar"));
-        p.jarPhone = str::from_utf8((std::string(games) + name + "/" + name + ".jar").c_str());
-        if (withJad) {
-            p.jadPc = pc_str(pc_root.file("/drop/" + name + ".jad"));
-            p.jadPhone = str::from_utf8((std::string(games) + name + "/" + name + ".jad").c_str());
-        }
-        p.settings = str::from_utf8((std::string(games) + name + "/appdb/settings.bin").c_str());
-        return p;
-    }
-    std::string onPhone(const std::string& name) {
-        return read_bytes(phone_root.file(std::string(games) + name));
-    }
-    bool existsOnPhone(const std::string& name) {
-        return fs::exists(phone_root.file(std::string(games) + name));
-    }
-};
-
-TEST_F(InstallGame, StepsInOrderAndTheFirstFailureEndsTheInstall) {
-    const std::string jar = pattern(1500, 3), jad = "MIDlet-Name: G\r\n", old = "old settings";
-    struct {
-        const char* what;
+TEST_F(PhoneTest, AnInstallStopsAtItsFirstFailedStep) {
+    const std::string games = "/AppEx/User/Java/Games/", jar = pattern(1500, 3), old = "old";
+    const auto phonePath = [&](const std::string& p) {
+        return str::from_utf8((games + p).c_str());
+    };
+    java_install plan;
+    plan.gamesFolder = phonePath("");
+    plan.folder = phonePath("G/");
+    plan.jarPc = pc_str(pc_root.file("/G.jar"));
+    plan.jarPhone = phonePath("G/G.jar");
+    plan.jadPc = pc_str(pc_root.file("/G.jad"));
+    plan.jadPhone = phonePath("G/G.jad");
+    plan.settings = phonePath("G/appdb/settings.bin");
+    const struct {
         std::vector<std::string> faults;
-        bool folderThere; // with an old .jar and settings file
-        bool withJad;
-        bool jarOnPc;
-        job_end end;
-        const char* failedStep; // below the games folder
-        bool jarWritten, jadWritten, settingsKept;
-        unsigned files;
+        const char* failedStep; // empty: done
+        bool jarWritten, settingsKept;
     } cases[] = {
-        {"a new game", {}, false, true, true, job_end::done, "", true, true, false, 2},
-        {"over a listed game", {}, true, true, true, job_end::done, "", true, true, false, 2},
-        {"no .jad", {}, true, false, true, job_end::done, "", true, false, false, 1},
-        // 1,500 bytes take three chunks: the first is refused.
-        {"the .jar is refused",
-         {"writefail=1"},
-         true,
-         true,
-         true,
-         job_end::failed,
-         "G/G.jar",
-         false,
-         false,
-         true,
-         0},
-        {"the .jad is refused",
-         {"writefail=4"},
-         true,
-         true,
-         true,
-         job_end::failed,
-         "G/G.jad",
-         true,
-         false,
-         true,
-         1},
-        {"no .jar on the PC",
-         {},
-         true,
-         true,
-         false,
-         job_end::failed,
-         "G/G.jar",
-         false,
-         false,
-         true,
-         0},
-        {"the phone stops answering",
-         {"silent=3"},
-         false,
-         true,
-         true,
-         job_end::failed,
-         "G/G.jar",
-         false,
-         false,
-         false,
-         0},
+        {{}, "", true, false},
+        // 1,500 bytes take three chunks: the first, or the .jad's, is refused.
+        {{"writefail=1"}, "G/G.jar", false, true},
+        {{"writefail=4"}, "G/G.jad", true, true},
+        {{"silent=2"}, "G/G.jar", false, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.failedStep);
         phone.stop();
-        fs::remove_all(phone_root.file(games));
-        fs::remove_all(pc_root.file("/drop"));
-        fs::create_directories(phone_root.file(games));
-        if (c.folderThere) {
-            write_bytes(phone_root.file(std::string(games) + "G/G.jar"), "old jar");
-            write_bytes(phone_root.file(std::string(games) + "G/appdb/settings.bin"), old);
-        }
-        if (c.jarOnPc)
-            write_bytes(pc_root.file("/drop/G.jar"), jar);
-        write_bytes(pc_root.file("/drop/G.jad"), jad);
+        write_bytes(phone_root.file(games + "G/G.jar"), "old jar");
+        write_bytes(phone_root.file(games + "G/appdb/settings.bin"), old);
+        fs::remove(phone_root.file(games + "G/G.jad"));
+        write_bytes(pc_root.file("/G.jar"), jar);
+        write_bytes(pc_root.file("/G.jad"), "MIDlet-Name: G\r\n");
         connectPhone(c.faults);
         if (HasFatalFailure() || IsSkipped())
             return;
-        link.takeReports();
-
-        auto* job = new InstallGameCommand(plan("G", c.withJad, !c.folderThere));
-        EXPECT_EQ(job->weight(), static_cast<std::int32_t>((c.jarOnPc ? jar.size() : 0) +
-                                                           (c.withJad ? jad.size() : 0)));
-        ASSERT_TRUE(link.addJob(job));
+        ASSERT_TRUE(link.addJob(new InstallGameCommand(plan)));
         ASSERT_TRUE(wait_for_jobs(link));
         std::vector<job_report> reports = link.takeReports();
-        // wait_for_jobs ends with a job of its own.
         std::erase_if(reports, [](const job_report& r) { return r.kind != job_kind::install; });
         ASSERT_EQ(reports.size(), 1u);
-        const job_report& r = reports[0];
-        EXPECT_EQ(r.kind, job_kind::install);
-        EXPECT_EQ(r.end, c.end) << r.reason.to_utf8();
-        EXPECT_EQ(r.phonePath.to_utf8(), std::string(games) + "G/");
-        EXPECT_EQ(r.changedFolder.to_utf8(), games);
-        EXPECT_EQ(r.files, c.files);
-        if (c.end == job_end::done)
-            EXPECT_TRUE(r.failedItem.empty()) << r.failedItem.to_utf8();
-        else
-            EXPECT_EQ(r.failedItem.to_utf8() + " " + std::to_string(r.reason.empty()),
-                      std::string(games) + c.failedStep + " 0");
-
-        EXPECT_EQ(onPhone("G/G.jar") == jar, c.jarWritten);
-        EXPECT_EQ(onPhone("G/G.jad") == jad, c.jadWritten);
-        EXPECT_EQ(existsOnPhone("G/appdb/settings.bin") && onPhone("G/appdb/settings.bin") == old,
-                  c.settingsKept);
+        EXPECT_EQ(reports[0].end, *c.failedStep ? job_end::failed : job_end::done);
+        EXPECT_EQ(reports[0].failedItem.to_utf8(), *c.failedStep ? games + c.failedStep : "");
+        EXPECT_EQ(reports[0].phonePath.to_utf8(), games + "G/");
+        EXPECT_EQ(reports[0].changedFolder.to_utf8(), games);
+        EXPECT_EQ(read_bytes(phone_root.file(games + "G/G.jar")) == jar, c.jarWritten);
+        EXPECT_EQ(fs::exists(phone_root.file(games + "G/appdb/settings.bin")), c.settingsKept);
     }
 }
 
