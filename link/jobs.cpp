@@ -319,7 +319,7 @@ void DeleteFileCommand::execute(SamsungComm& link) {
         return;
     }
     for (unsigned i = 0; i < listed.count(); ++i) {
-        if (!listed[i]->isDirectory() && listed[i]->equals(name.c_str(), false)) {
+        if (!listed[i]->isDirectory() && *listed[i] == name) {
             outcome(false, link_failure{link_error::refused, str(u"it is still there")});
             return;
         }
