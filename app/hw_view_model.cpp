@@ -128,7 +128,9 @@ void OrvelLinkState::show(phase p, const str& port, const str& reason) {
     reason_ = reason;
 }
 
-void OrvelLinkState::opened(const str& port, int questions) {
+void OrvelLinkState::opened(const str& port, bool jobsWaiting, int questions) {
+    if (!jobsWaiting)
+        connections_.clear();
     connections_.push_back(connection{port, questions, 0, questions});
     while (connections_.size() > max_connections)
         connections_.pop_front();
@@ -165,6 +167,14 @@ void OrvelLinkState::noPortOpened(const std::vector<str>& tried, const str& last
 
 void OrvelLinkState::disconnected() {
     current_open_ = false;
+    // Closed after a question failed and before any was answered: no phone is there (the other
+    // questions may have been dropped with the waiting jobs).
+    if (phase_ == phase::opening && !answered_ && !connections_.empty() &&
+        connections_.back().failed > 0) {
+        model_.clear();
+        show(phase::no_phone, connections_.back().port);
+        return;
+    }
     // A phone found missing, or no phone at all, stays said; a closed connection is no more.
     if (phase_ == phase::opening || phase_ == phase::connected) {
         model_.clear();

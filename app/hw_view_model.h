@@ -52,7 +52,9 @@ str identityRow(const OrvelIdentityQuestion& question, const char16_t* answer);
 //
 // Reports come in the order the jobs ran, and a connection's identity questions may still run
 // after the next connection began; so each connection counts its own questions, oldest first,
-// and only the newest one decides what is shown.
+// and only the newest one decides what is shown. Questions dropped unrun when the link was
+// cleared never report: a connection opened while no job waits forgets the earlier ones, and a
+// port closed before any answer came, after a question failed, had no phone behind it.
 class OrvelLinkState {
 public:
     enum class phase {
@@ -65,8 +67,9 @@ public:
         lost,        // a job found the phone gone (reason: the report's text)
     };
 
-    // Our openPort succeeded ("connected"): `questions` identity questions follow.
-    void opened(const str& port, int questions = identity_question_count);
+    // Our openPort succeeded ("connected"): `questions` identity questions follow. `jobsWaiting`:
+    // jobs queued before are still waiting or running, so their reports may still come.
+    void opened(const str& port, bool jobsWaiting, int questions = identity_question_count);
     // Our openPort failed; `reason` is the link's English text.
     void openFailed(const str& port, const str& reason);
     // Auto Connect found no port that opens: the ports tried (none: there was none to try) and

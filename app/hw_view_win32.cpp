@@ -176,7 +176,8 @@ bool OrvelHWView::autoConnect() {
 
 void OrvelHWView::connected() {
     // Only this view opens ports in the program; another opener's port has no name here.
-    state_.opened(opening_.empty() ? str(u"?") : opening_);
+    // The questions are queued below, after this: busy tells of jobs of an earlier connection.
+    state_.opened(opening_.empty() ? str(u"?") : opening_, link_.busy());
     showState();
     askIdentity();
 }

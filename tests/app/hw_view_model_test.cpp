@@ -58,11 +58,12 @@ TEST(OrvelIdentity, RowsAreFoundByTheirCommandAndLabelled) {
 
 namespace {
 
-// The line after a session told as words: "open:COM5" (the view opened it), "busy:COM7" (it did
-// not open), "none:COM5,COM3" (Auto Connect opened none), "drop" (disconnected); identity
-// reports "ok", "model" (the model question answered), "silent" (no answer), "closed" (the port
-// was closed), "cut" (the answer did not end); other jobs "gone" (no answer), "refused",
-// "after" (the port was closed). "7*silent" repeats a word.
+// The line after a session told as words: "open:COM5" (the view opened it; "reopen:COM6" while
+// jobs of the earlier connection still wait), "busy:COM7" (it did not open), "none:COM5,COM3" (Auto
+// Connect opened none), "drop" (disconnected); identity reports "ok", "model" (the model question
+// answered), "silent" (no answer), "closed" (the port was closed), "cut" (the answer did not end);
+// other jobs "gone" (no answer), "refused", "after" (the port was closed). "7*silent" repeats a
+// word.
 str lineAfter(const std::string& session) {
     OrvelLinkState state;
     std::istringstream words(session);
@@ -84,8 +85,8 @@ str lineAfter(const std::string& session) {
                 {"silent", link_error::no_answer}, {"closed", link_error::no_port},
                 {"cut", link_error::incomplete},   {"gone", link_error::no_answer},
                 {"refused", link_error::refused},  {"after", link_error::no_port}};
-            if (verb == "open") {
-                state.opened(arg);
+            if (verb == "open" || verb == "reopen") {
+                state.opened(arg, verb == "reopen");
             } else if (verb == "busy") {
                 state.openFailed(arg, str(u"port busy"));
             } else if (verb == "none") {
@@ -123,8 +124,11 @@ TEST(OrvelLinkLine, SaysWhatBecameOfTheLink) {
         {"open:COM5", u"Connecting to COM5 \u2026"},
         {"open:COM5 ok model 5*ok", u"Connected to COM5 \u2014 GT-S8500"},
         {"open:COM5 7*silent", u"No phone answered on COM5"},
-        // The window closes the port after the first lost answer; the others find it closed.
+        // The port is closed after the first lost answer; the other questions find it closed,
+        // or were dropped with the waiting jobs.
         {"open:COM5 silent drop 6*closed", u"No phone answered on COM5"},
+        {"open:COM5 silent drop", u"No phone answered on COM5"},
+        {"open:COM5 silent drop open:COM6 ok", u"Connected to COM6"},
         {"open:COM5 ok 6*cut", u"Connected to COM5"},
         // A phone unplugged: the report and the close in either order; later jobs change nothing.
         {"open:COM5 7*ok gone drop after", u"Connection to COM5 lost: gone"},
@@ -137,8 +141,8 @@ TEST(OrvelLinkLine, SaysWhatBecameOfTheLink) {
         {"none:COM5", u"No phone answered on COM5: not a serial port"},
         {"none:", u"No port to connect to"},
         // The first port's questions still run once the second port is open: they are its own.
-        {"open:COM5 drop open:COM6 7*silent ok model 5*ok", u"Connected to COM6 \u2014 GT-S8500"},
-        {"open:COM5 drop open:COM6 7*ok 7*silent", u"No phone answered on COM6"},
+        {"open:COM5 drop reopen:COM6 7*silent ok model 5*ok", u"Connected to COM6 \u2014 GT-S8500"},
+        {"open:COM5 drop reopen:COM6 7*ok 7*silent", u"No phone answered on COM6"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(text(lineAfter(c.session)), c.line) << c.session;

@@ -121,14 +121,14 @@ protected:
         return wide(phone.port());
     }
 
-    // As the main window does on its timer: every report to the view; a phone found gone closes
-    // the port (a job that found the port closed closes nothing: a newer connection may be open).
+    // As the main window does on its timer: every report to the view; a phone found gone clears
+    // the link (a job that found the port closed clears nothing: a newer connection may be open).
     void deliverReports(OrvelHWView& view) {
         for (const job_report& report : link.takeReports()) {
             view.jobFinished(report);
             if (report.failure.error == link_error::no_answer ||
                 report.failure.error == link_error::port_failed)
-                link.closePort();
+                link.clear();
         }
     }
     // Pumps, handing over the reports, until no job is left and the line begins with `expected`;
