@@ -190,7 +190,9 @@ void OrvelHWView::askIdentity() {
 
 void OrvelHWView::addProperty(const char16_t* command, const char16_t* answer) {
     const OrvelIdentityQuestion* question = identityQuestionOf(command);
-    if (!question)
+    // A question that ran after the port was closed brings no answer: the list goes on saying
+    // that no phone is connected.
+    if (!question || ((!answer || !*answer) && !link_.isOpen()))
         return;
     if (question->label == ui_text::model) {
         std::lock_guard hold(modelLock_);
@@ -231,8 +233,10 @@ void OrvelHWView::jobFinished(const job_report& report) {
 
 void OrvelHWView::showState() {
     const str line = state_.text();
-    if (!(stateLabel_.text() == line))
-        stateLabel_.setText(line.c_str());
+    if (stateLabel_.text() == line)
+        return;
+    stateLabel_.setText(line.c_str());
+    stateLabel_.invalidate(); // the label draws its text itself
 }
 
 void OrvelHWView::timer(int id) {
