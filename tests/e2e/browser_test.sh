@@ -4,39 +4,14 @@
 # "My Files", then "Pictures", whose files appear on the right; "Copy..." from the first file's
 # context menu, with a PC folder chosen in the folder picker, copies the file byte for byte.
 #
-# The picker starts at the desktop. For this run the prefix's desktop folder is a folder of the
-# session (restored on exit), so a copy can only ever land inside the session's folder; the test
-# opens the desktop's sub-folder "copies" in the picker with the keyboard, as a person would.
+# The copy goes to the desktop's folder "copies", which for this run is a folder of the session.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 e2e_begin browser
 
-# --- The desktop of this run -------------------------------------------------------------------
-DESKTOP_LINK=
-DESKTOP_SAVED=
-PC_DESKTOP=$GUI_WORK/desktop
-gui_on_exit() {
-    if [ -n "$DESKTOP_LINK" ] && [ -n "$DESKTOP_SAVED" ]; then
-        rm -f "$DESKTOP_LINK"
-        mv "$DESKTOP_SAVED" "$DESKTOP_LINK"
-    fi
-}
-for dir in "$GUI_PREFIX"/drive_c/users/*/Desktop; do
-    [ "$dir" = "$GUI_PREFIX/drive_c/users/Public/Desktop" ] && continue
-    DESKTOP_LINK=$dir
-done
-[ -n "$DESKTOP_LINK" ] || e2e_abort "the prefix has no desktop folder"
-rm -rf "$PC_DESKTOP"
-mkdir -p "$PC_DESKTOP/copies"
-DESKTOP_SAVED=$DESKTOP_LINK.orvel-e2e-saved
-if [ -e "$DESKTOP_SAVED" ] || [ -L "$DESKTOP_SAVED" ]; then
-    # A run that was killed outright left the original aside: put it back first.
-    rm -f "$DESKTOP_LINK"
-    mv "$DESKTOP_SAVED" "$DESKTOP_LINK" || e2e_abort "cannot restore the desktop"
-fi
-mv "$DESKTOP_LINK" "$DESKTOP_SAVED" || e2e_abort "cannot set the desktop aside"
-ln -s "$PC_DESKTOP" "$DESKTOP_LINK" || e2e_abort "cannot place the session's desktop"
+# --- The desktop of this run: a folder of the session ----------------------------------------
+e2e_session_desktop
 
 # --- Client geometry ----------------------------------------------------------------------------
 # The view fills the client area from y = 20 (480 high, 640 wide): headings at view y 0, the panes
@@ -83,23 +58,7 @@ menu_shown() { [ "$(visible_windows)" -gt "$windows_before" ]; }
 gui_wait_until 5 menu_shown || e2e_abort "no context menu"
 gui_screenshot "$GUI_WORK/menu.png" --screen
 gui_key Down Return
-picker=
-find_picker() {
-    picker=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -n 1)
-    [ -n "$picker" ]
-}
-gui_wait_until 10 find_picker || e2e_abort "the folder picker did not open"
-gui_wait_settled 3
-gui_screenshot "$GUI_WORK/picker.png" --screen
-# A click on the empty lower part of the folder tree gives it the keyboard; Home selects the
-# desktop, Right moves to its first sub-folder, and typing the name picks "copies".
-eval "$(xdotool getwindowgeometry --shell "$picker" 2>/dev/null)"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1
-xdotool key --delay 100 Home Right
-xdotool type --delay 100 copies
-gui_wait_settled 3
-gui_screenshot "$GUI_WORK/picked.png" --screen
-xdotool key Return
+e2e_pick_copies
 copied() { cmp -s "$(gui_phone_file '/My Files/Pictures/logo.bmp')" "$PC_DESKTOP/copies/logo.bmp"; }
 e2e_wait_check "logo.bmp is copied to the picked folder byte for byte" 20 copied
 e2e_check "nothing else was written" eval '[ "$(find "$PC_DESKTOP" -type f | wc -l)" -eq 1 ]'

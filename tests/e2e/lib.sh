@@ -133,3 +133,58 @@ e2e_end() {
     echo "e2e $E2E_NAME: passed (pictures in $GUI_WORK)"
     exit 0
 }
+
+# e2e_session_desktop: for this run the prefix's desktop folder is $PC_DESKTOP, a folder of the
+# session (restored on exit), holding an empty folder "copies", so a copy can only ever land inside
+# the session's folder. Sets PC_DESKTOP.
+E2E_DESKTOP_LINK=
+E2E_DESKTOP_SAVED=
+_e2e_restore_desktop() {
+    if [ -n "$E2E_DESKTOP_LINK" ] && [ -n "$E2E_DESKTOP_SAVED" ]; then
+        rm -f "$E2E_DESKTOP_LINK"
+        mv "$E2E_DESKTOP_SAVED" "$E2E_DESKTOP_LINK"
+    fi
+}
+e2e_session_desktop() {
+    PC_DESKTOP=$GUI_WORK/desktop
+    gui_on_exit() { _e2e_restore_desktop; }
+    local dir
+    for dir in "$GUI_PREFIX"/drive_c/users/*/Desktop; do
+        [ "$dir" = "$GUI_PREFIX/drive_c/users/Public/Desktop" ] && continue
+        E2E_DESKTOP_LINK=$dir
+    done
+    [ -n "$E2E_DESKTOP_LINK" ] || e2e_abort "the prefix has no desktop folder"
+    rm -rf "$PC_DESKTOP"
+    mkdir -p "$PC_DESKTOP/copies"
+    local saved=$E2E_DESKTOP_LINK.orvel-e2e-saved
+    if [ -e "$saved" ] || [ -L "$saved" ]; then
+        # A run that was killed outright left the original aside: put it back first.
+        rm -f "$E2E_DESKTOP_LINK"
+        mv "$saved" "$E2E_DESKTOP_LINK" || e2e_abort "cannot restore the desktop"
+    fi
+    mv "$E2E_DESKTOP_LINK" "$saved" || e2e_abort "cannot set the desktop aside"
+    E2E_DESKTOP_SAVED=$saved
+    ln -s "$PC_DESKTOP" "$E2E_DESKTOP_LINK" || e2e_abort "cannot place the session's desktop"
+}
+
+# e2e_pick_copies: in the folder picker that is opening, picks the desktop's folder "copies" with
+# the keyboard, as a person would: a click on the empty lower part of the folder tree gives it the
+# keyboard, Home selects the desktop, Right its first sub-folder, typing the name picks it.
+e2e_pick_copies() {
+    local picker=
+    _e2e_find_picker() {
+        picker=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -n 1)
+        [ -n "$picker" ]
+    }
+    gui_wait_until 10 _e2e_find_picker || e2e_abort "the folder picker did not open"
+    gui_wait_settled 3
+    gui_screenshot "$GUI_WORK/picker.png" --screen
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$picker" 2>/dev/null)"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1
+    xdotool key --delay 100 Home Right
+    xdotool type --delay 100 copies
+    gui_wait_settled 3
+    gui_screenshot "$GUI_WORK/picked.png" --screen
+    xdotool key Return
+}
