@@ -161,7 +161,11 @@ int main(int argc, char** argv) {
             ok = link.openPort(port);
             const auto start = clock_type::now();
             emit(view.folderPane(), u"cd", u"/big/");
-            ok = ok && pump_until([&] { return watch.ended.load(); }, 60000);
+            // The listing reaches the panes on this thread after its end.
+            ok =
+                ok && pump_until(
+                          [&] { return watch.ended.load() && view.filePane()->count() == entries; },
+                          60000);
             viewTimes.seconds.push_back(seconds_since(start));
             ok = ok && view.filePane()->count() == entries && sorted_by_name(view.filePane());
             if (!ok)
