@@ -38,6 +38,8 @@ public:
 
     // The width of the strip's Cancel control at its right end.
     static constexpr int cancel_width = 80;
+    // The most problems the list behind the strip shows at once.
+    static constexpr std::size_t problems_shown = 30;
 
     // Builds the window with its buttons and views, connects the link's signals, places the
     // window by the pointer (the screen pointer unless a position is given) and shows it. The

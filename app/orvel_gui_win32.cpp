@@ -316,11 +316,7 @@ void OrvelGUI::paint(vPainter& painter) {
 }
 
 void OrvelGUI::showProblems() {
-    str list;
-    for (const str& problem : strip_.problems()) {
-        list.append(problem);
-        list.append(u"\n");
-    }
+    const str list = problemList(strip_.problems(), problems_shown);
     MessageBoxW(window(), reinterpret_cast<const wchar_t*>(list.c_str()),
                 reinterpret_cast<const wchar_t*>(uiText(ui_text::problems_title)),
                 MB_OK | MB_ICONINFORMATION);

@@ -110,12 +110,13 @@ str clockText(std::uint64_t seconds) {
 
 str progressLine(const str& name, std::uint64_t done, std::uint64_t total,
                  std::uint64_t bytesPerSecond) {
+    // Without a file on its way (listings, reads) the total counts work, not bytes.
+    if (name.empty())
+        return str();
     if (done > total)
         done = total;
-    const str doing = name.empty() ? str() : uiTextWith(ui_text::copying, name);
-    str line = uiTextWith(ui_text::caption_amount, {doing, sizeText(done), sizeText(total)});
-    if (name.empty())
-        line.erase(0, 3); // the mark and the dash before the amounts: "{} — "
+    str line = uiTextWith(ui_text::caption_amount,
+                          {uiTextWith(ui_text::copying, name), sizeText(done), sizeText(total)});
     if (bytesPerSecond > 0) {
         const std::uint64_t left = (total - done + bytesPerSecond - 1) / bytesPerSecond;
         line.append(u", ");
@@ -214,6 +215,18 @@ str outcomeLine(const std::vector<job_report>& batch, std::uint64_t elapsedMs) {
     if (!line.empty() && skipped > 0)
         line.append(uiTextWith(ui_text::outcome_skipped, number(skipped)));
     return line;
+}
+
+str problemList(const std::vector<str>& problems, std::size_t shown) {
+    str list;
+    for (std::size_t i = 0; i < problems.size() && i < shown; ++i) {
+        list.append(problems[i]);
+        list.append(u"\n");
+    }
+    if (problems.size() > shown)
+        list.append(uiTextWith(ui_text::problems_more,
+                               str(std::to_string(problems.size() - shown).c_str())));
+    return list;
 }
 
 void OrvelStrip::tick(std::vector<job_report> reports, bool busy, std::uint64_t nowMs) {

@@ -31,7 +31,7 @@ private:
 
 // The caption of running work: "Copying b.jpg — 340 KB of 1.0 MB, 11 KB/s, 1:02 left" ("kopiere
 // b.jpg — 340 KB von 1,0 MB, 11 KB/s, noch 1:02"). Without a rate the rate and time are left
-// out; without a name the caption starts with the amounts.
+// out; without a name (no file on its way) the caption is empty.
 str progressLine(const str& name, std::uint64_t done, std::uint64_t total,
                  std::uint64_t bytesPerSecond);
 
@@ -75,3 +75,6 @@ bool reportIsQuiet(const job_report& report);
 // The outcome line of a batch of reports that took `elapsedMs`; empty when every report is quiet.
 // The failure or cancel that came first is named; otherwise what was done.
 str outcomeLine(const std::vector<job_report>& batch, std::uint64_t elapsedMs);
+
+// The problems shown on a click on the strip, one per line: the first `shown`, then how many more.
+str problemList(const std::vector<str>& problems, std::size_t shown);

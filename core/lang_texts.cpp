@@ -63,6 +63,7 @@ const ui_text_forms texts[] = {
     {u"Reading", u"Lesen"},
     {u"Query", u"Abfrage"},
     {u"New Folder", u"Neuer Ordner"},
+    {u"\u2026 and {} more", u"\u2026 und {} weitere"},
     {u"Unsaved changes", u"Nicht gespeichert"},
     {u"The menu has changes that are not saved. Close anyway?",
      u"Das Men\u00fc hat ungespeicherte \u00c4nderungen. Trotzdem schlie\u00dfen?"},

@@ -65,6 +65,7 @@ enum class ui_text : int {
     what_read,
     what_query,
     menu_new_folder,
+    problems_more, // the count
     unsaved_title,
     unsaved_close,
     unsaved_connect,

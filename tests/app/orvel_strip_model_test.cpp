@@ -51,7 +51,7 @@ TEST(OrvelStripText, ProgressLineInBothLanguages) {
         {lang_german, u"b.jpg", 340 * 1024, 1024 * 1024, 11 * 1024,
          "kopiere b.jpg \u2014 340 KB von 1,0 MB, 11 KB/s, noch 1:03"},
         {english, u"b.jpg", 0, 2048, 0, "Copying b.jpg \u2014 0 B of 2 KB"}, // no rate yet
-        {english, u"", 1024, 4096, 0, "1 KB of 4 KB"},                       // a listing
+        {english, u"", 1024, 4096, 0, ""}, // a listing: its weights are no bytes
         {english, u"x", 9000, 4096, 100, "Copying x \u2014 4 KB of 4 KB, 100 B/s, 0:00 left"},
         {english, u"big", 0, 4000ull * 1024 * 1024, 1024,
          "Copying big \u2014 0 B of 4000.0 MB, 1 KB/s, 1137:46:40 left"},
@@ -159,6 +159,13 @@ TEST(OrvelProgress, WorkQueuedWhileOthersRunKeepsWhatWasDone) {
     EXPECT_EQ(progress.max(), 0u);
     EXPECT_EQ(progress.value(), 0u);
     EXPECT_EQ(utf8(progressName(u"kopiere b.jpg")), "b.jpg");
+}
+
+TEST(OrvelStripText, TheProblemListStopsAtItsLength) {
+    language chosen(english);
+    const std::vector<str> problems{str(u"/a: x"), str(u"/b: y"), str(u"/c: z")};
+    EXPECT_EQ(utf8(problemList(problems, 2)), "/a: x\n/b: y\n\u2026 and 1 more");
+    EXPECT_EQ(utf8(problemList(problems, 3)), "/a: x\n/b: y\n/c: z\n");
 }
 
 } // namespace
