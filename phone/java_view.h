@@ -45,7 +45,7 @@ public:
 
     // "connected" and after an install: browses the first games folder, then the second.
     void refresh();
-    // "disconnected": the list empties.
+    // "disconnected": the list empties (and no install is waited for any more).
     void disconnected();
     // A job of the link ended (GUI thread, from the window's report queue). An install: a failed
     // one's new folder is hidden, a successful one's shown; when no install of this page is

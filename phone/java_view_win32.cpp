@@ -74,6 +74,8 @@ void OrvelJavaView::refresh() {
 
 void OrvelJavaView::disconnected() {
     games_->clear();
+    // A link cleared on the way drops waiting installs unreported; "connected" lists anyway.
+    installsWaiting_ = 0;
 }
 
 void OrvelJavaView::browseEntry(const char16_t* folder, const char16_t* name,

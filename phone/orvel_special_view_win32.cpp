@@ -76,6 +76,9 @@ OrvelSpecial::~OrvelSpecial() {
 }
 
 void OrvelSpecial::readAll() {
+    // The menu file is read again and its lines lose their marks; saves of the last connection
+    // that a cleared link dropped will not report.
+    saves_.clear();
     for (int i = 0; i < special_file_count; ++i)
         link_.addJob(new ReadBufCommand(str(specialFilePath(specialFileAt(i)))));
 }
