@@ -378,7 +378,10 @@ void OrvelGUI::takeReports() {
     bool lost = false;
     for (const job_report& report : reports) {
         std::printf("%s\n", job_line(report).to_utf8().c_str());
-        lost = lost || report.failure.linkLost();
+        // The phone fell silent or the port went away; a job that only found the port closed
+        // (it may report after a new connection was opened) closes nothing.
+        lost = lost || report.failure.error == link_error::no_answer ||
+               report.failure.error == link_error::port_failed;
     }
     if (!reports.empty())
         std::fflush(stdout);

@@ -409,7 +409,11 @@ void InfoCommand::execute(SamsungComm& link) {
 
 void InfoCommand::describe(job_report& report) const {
     report.kind = job_kind::identity;
-    report.phonePath = command_;
+    // The command as a person reads it, without the line end it is sent with.
+    int end = command_.length();
+    while (end > 0 && command_[end - 1] < 0x20)
+        --end;
+    report.phonePath = str(command_.substr(0, end));
 }
 
 bool WriteDirCommand::phoneName(const str& name) {

@@ -204,6 +204,13 @@ TEST_F(PhoneTest, InfoCommandStripsOnlyAPlusPrefixUpToTheFirstColon) {
             "InfoCommand Phone number:| \"Own number\",\"+491701234567\",145", "InfoCommand X:|"}));
     EXPECT_EQ(a + b + c, 3);
     EXPECT_EQ(d, 1) << "an ERROR result still ends the exchange";
+    // The reports name the command as it reads, without its line end.
+    std::vector<std::string> lines;
+    for (const job_report& r : link.takeReports())
+        if (r.kind == job_kind::identity) // not the test's own waiting job
+            lines.push_back(job_line(r).to_utf8());
+    EXPECT_EQ(lines, (std::vector<std::string>{"info AT+CGMI done", "info AT+CBC done",
+                                               "info AT+CNUM done", "info AT+NOSUCH done"}));
 }
 
 TEST_F(PhoneTest, ClearDuringATransferDropsTheQueuedJobAndDisconnectsOnce) {
