@@ -165,6 +165,8 @@ bool BrowserTest::drain(int timeout_ms) {
         if (!link.addJob(new call_job([done] { done->store(true); })) ||
             !pump_until([&] { return done->load(); }, timeout_ms))
             return false;
+        // Listings posted by the worker before the waiting job ran are in the queue by now.
+        pump_pending();
         if (!view)
             return true;
         for (const job_report& report : link.takeReports())
