@@ -6,7 +6,7 @@
 //                              Space released after being pressed)
 //   vLineEdit "setFocus", "lostFocus", "textChanged", "returnPressed", "escapePressed"
 
-#include <windows.h>
+#include "toolkit/platform_types.h"
 
 #include <cstdint>
 

@@ -114,38 +114,6 @@ void vLineEdit::adjustFrame(int&, int&, int&, int&) {
     // Geometry given to the edit is its window geometry.
 }
 
-void vLineEdit::keyEvent(vKeyEvent* event) {
-    if (event->type != event_key_down)
-        return;
-    if (event->key == VK_RETURN) {
-        event->accepted = true;
-        emit(this, u"returnPressed");
-    } else if (event->key == VK_ESCAPE) {
-        event->accepted = true;
-        emit(this, u"escapePressed");
-    }
-}
-
-void vLineEdit::command(std::uint32_t code) {
-    switch (code) {
-    case EN_SETFOCUS:
-        emit(this, u"setFocus");
-        break;
-    case EN_KILLFOCUS:
-        emit(this, u"lostFocus");
-        break;
-    case EN_CHANGE:
-        emit(this, u"textChanged");
-        break;
-    default:
-        break;
-    }
-}
-
-void vLineEdit::selectAll() {
-    setSelection(0, -1);
-}
-
 void vLineEdit::setSelection(int from, int to) {
     if (window_)
         SendMessageW(window_, EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));

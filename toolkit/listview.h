@@ -25,7 +25,7 @@
 //   "listChanged"        -                                  a row was inserted or removed
 //   "pressed"            -                                  after a keyboard move
 
-#include <windows.h>
+#include "toolkit/platform_types.h"
 
 #include <atomic>
 #include <cstdint>
@@ -293,7 +293,9 @@ private:
         gui_start_edit = 16 // open the edit field over edited_
     };
 
-    bool onGuiThread() const { return GetCurrentThreadId() == guiThread_; }
+    // The driver's number of the calling thread, and whether it is the one that made the view.
+    static DWORD callingThread();
+    bool onGuiThread() const;
     // Queues work for the GUI thread (one message for any number of requests).
     void post(unsigned work);
     void runPosted();

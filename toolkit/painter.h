@@ -5,7 +5,7 @@
 // pixel). Every call that hands a colour to GDI swaps red and blue (COLORREF 0x00BBGGRR, alpha
 // dropped); the pixel operations of vPixmap store the value unchanged.
 
-#include <windows.h>
+#include "toolkit/platform_types.h"
 
 #include <cstdint>
 

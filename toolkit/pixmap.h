@@ -3,7 +3,7 @@
 // toolkit colour values 0xAARRGGBB; rows are stored bottom-up (the first row in memory is the
 // bottom row), but every coordinate of this class counts from the top, like the screen.
 
-#include <windows.h>
+#include "toolkit/platform_types.h"
 
 #include <cstdint>
 

@@ -11,7 +11,7 @@
 // memory is released, so a late message never reaches a dead object. A subclass whose handlers
 // use its own members calls destroyWindow() first in its destructor.
 
-#include <windows.h>
+#include "toolkit/platform_types.h"
 
 #include <cstdint>
 #include <functional>
@@ -178,6 +178,8 @@ private:
 // The process's main window: destroying it posts the quit request (PostQuitMessage(0)).
 void setMainWindow(HWND window);
 HWND mainWindow();
+// Gives the keyboard focus to the window (nothing for null).
+void focusWindow(HWND window);
 
 // Window messages WM_APP + 0x3F00 .. + 0x3FFF are the toolkit's own: they never reach
 // userMessage. vWidget uses the first few; subclasses may use toolkit_message_free and above.

@@ -26,6 +26,11 @@ bool vWidget::postMessage(UINT message, WPARAM word, LPARAM param) {
     return window_ && PostMessageW(window_, message, word, param);
 }
 
+void focusWindow(HWND window) {
+    if (window)
+        SetFocus(window);
+}
+
 void vWidget::setFocus() {
     if (window_)
         SetFocus(window_);

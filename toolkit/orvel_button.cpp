@@ -19,13 +19,6 @@ OrvelButtonImages& builtInImages() {
 
 } // namespace
 
-OrvelButtonImages::OrvelButtonImages(HMODULE module) {
-    for (int i = 0; i < 3; ++i)
-        normal_[i].loadResource(module, normal_ids[i]);
-    for (int i = 0; i < 3; ++i)
-        checked_[i].loadResource(module, checked_ids[i]);
-}
-
 void OrvelButtonImages::prepare() {
     std::call_once(once_, [this] {
         for (vPixmap* cap :

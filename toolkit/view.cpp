@@ -10,6 +10,14 @@ namespace {
 // Lays out the scroll bars on the window's thread (asked for from another thread).
 constexpr UINT message_layout_bars = toolkit_message_base + 2;
 
+// Moves the rectangle by (dx, dy).
+void offset(RECT& r, int dx, int dy) {
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+}
+
 int clamp_axis(int position, int contents, int client) {
     if (contents <= client || position < 0)
         return 0;
@@ -76,7 +84,7 @@ void vView::scrollTo(int x, int y) {
         y = clamp_axis(y, contentsHeight(), clientHeight());
     if (x == oldX && y == oldY)
         return;
-    OffsetRect(&contents_, -x - contents_.left, -y - contents_.top);
+    offset(contents_, -x - contents_.left, -y - contents_.top);
     if (x != oldX)
         setScrollPosition(0, x);
     if (y != oldY)
@@ -96,9 +104,9 @@ void vView::wheelEvent(vWheelEvent* event) {
 
 void vView::scrolled(int bar, int position) {
     if (bar == 0)
-        OffsetRect(&contents_, -position - contents_.left, 0);
+        offset(contents_, -position - contents_.left, 0);
     else
-        OffsetRect(&contents_, 0, -position - contents_.top);
+        offset(contents_, 0, -position - contents_.top);
     layoutContents();
     invalidate();
 }
@@ -183,7 +191,7 @@ void vView::paint(vPainter& painter) {
     if (oldFont)
         pixmap_.select(oldFont);
     RECT r = painter.paintRect();
-    if (IsRectEmpty(&r))
+    if (r.right <= r.left || r.bottom <= r.top)
         r = all;
     painter.drawPart(r.left, r.top, r.right - r.left, r.bottom - r.top, pixmap_, r.left, r.top);
 }
@@ -196,18 +204,6 @@ void vView::mouseEvent(vMouseEvent* event) {
     event->x += contentsX();
     event->y += contentsY();
     contentsMouseEvent(event);
-}
-
-void vView::invalidateRect(int x, int y, int w, int h) {
-    if (!window_ || !updatesEnabled())
-        return;
-    RECT r{x, y, x + w, y + h};
-    InvalidateRect(window_, &r, FALSE);
-}
-
-void vView::invalidate() {
-    if (window_ && updatesEnabled())
-        InvalidateRect(window_, nullptr, FALSE);
 }
 
 } // namespace vwin

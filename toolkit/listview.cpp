@@ -10,7 +10,7 @@ namespace vwin {
 
 vListView::vListView(vWidget* parent, bool readOnly, int selectionMode, std::uint32_t flags)
     : vView(parent, u"", flags), readOnly_(readOnly), selectionMode_(selectionMode),
-      guiThread_(GetCurrentThreadId()) {
+      guiThread_(callingThread()) {
     items_.reserve(256);
     setBackgroundMode(background_window);
     setContentsSize(500, 0);

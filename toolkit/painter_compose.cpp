@@ -1,21 +1,11 @@
-// Pixmap composition onto a painter: copies, tiles and alpha blends.
+// Pixmap composition onto a painter: copies, tiles and alpha blends (over the driver's blit and
+// blendOnce).
 
-#include "core/lib.h"
 #include "toolkit/pixmap.h"
 
 namespace vwin {
 
 namespace {
-
-using alpha_blend_fn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int,
-                                     BLENDFUNCTION);
-
-alpha_blend_fn alpha_blend() {
-    const lib* library = blendLibrary();
-    if (!library)
-        return nullptr;
-    return reinterpret_cast<alpha_blend_fn>(library->symbol(u"AlphaBlend"));
-}
 
 // An offset wrapped into 0..size-1.
 int wrap(int offset, int size) {
@@ -59,10 +49,9 @@ void vPainter::tile(int x, int y, int w, int h, const vPixmap& source, int sx, i
     if (!dc_ || !source.valid() || !source.dc())
         return;
     HDC src = source.dc();
-    for_each_tile(x, y, w, h, source.width(), source.height(), sx, sy,
-                  [&](int px, int py, int pw, int ph, int ox, int oy) {
-                      BitBlt(dc_, px, py, pw, ph, src, ox, oy, SRCCOPY);
-                  });
+    for_each_tile(
+        x, y, w, h, source.width(), source.height(), sx, sy,
+        [&](int px, int py, int pw, int ph, int ox, int oy) { blit(px, py, pw, ph, src, ox, oy); });
 }
 
 BYTE vPainter::constantAlpha(int percent) {
@@ -71,15 +60,6 @@ BYTE vPainter::constantAlpha(int percent) {
     if (percent > 100)
         percent = 100;
     return static_cast<BYTE>(percent * 255 / 100);
-}
-
-bool vPainter::blendOnce(int x, int y, int w, int h, const vPixmap& source, int sx, int sy,
-                         BYTE alpha) {
-    alpha_blend_fn fn = alpha_blend();
-    if (!fn)
-        return false;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    return fn(dc_, x, y, w, h, source.dc(), sx, sy, w, h, blend) != FALSE;
 }
 
 void vPainter::alphaBlend(int x, int y, int w, int h, const vPixmap& source, int sx, int sy,
@@ -94,7 +74,7 @@ void vPainter::alphaBlend(int x, int y, int w, int h, const vPixmap& source, int
                           if (blended && blendOnce(px, py, pw, ph, source, ox, oy, alpha))
                               return;
                           blended = false;
-                          BitBlt(dc_, px, py, pw, ph, source.dc(), ox, oy, SRCCOPY);
+                          blit(px, py, pw, ph, source.dc(), ox, oy);
                       });
         return;
     }
@@ -104,7 +84,7 @@ void vPainter::alphaBlend(int x, int y, int w, int h, const vPixmap& source, int
     const int cw = (source.width() - sx) < w ? (source.width() - sx) : w;
     const int ch = (source.height() - sy) < h ? (source.height() - sy) : h;
     if (!blendOnce(x, y, cw, ch, source, sx, sy, alpha))
-        BitBlt(dc_, x, y, cw, ch, source.dc(), sx, sy, SRCCOPY);
+        blit(x, y, cw, ch, source.dc(), sx, sy);
 }
 
 void vPainter::alphaBlend(int x, int y, const vPixmap& source, int percent) {

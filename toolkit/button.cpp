@@ -44,7 +44,7 @@ void vButton::mouseEvent(vMouseEvent* event) {
     if (inside)
         emit(this, u"clicked");
     // A handler may have destroyed the button.
-    if (!window || GetWindowLongPtrW(window, GWLP_USERDATA) != reinterpret_cast<LONG_PTR>(this))
+    if (!window || fromWindow(window) != this)
         return;
     if (autoRelease_)
         setDown(false);
@@ -60,8 +60,7 @@ void vButton::keyEvent(vKeyEvent* event) {
         } else if (down_) {
             HWND window = window_;
             emit(this, u"clicked");
-            if (!window ||
-                GetWindowLongPtrW(window, GWLP_USERDATA) != reinterpret_cast<LONG_PTR>(this))
+            if (!window || fromWindow(window) != this)
                 return;
             if (autoRelease_)
                 setDown(false);
@@ -72,7 +71,7 @@ void vButton::keyEvent(vKeyEvent* event) {
         if (event->type == event_key_down) {
             event->accepted = true;
             if (HWND next = nextTabStop(event->key == VK_RIGHT))
-                SetFocus(next);
+                focusWindow(next);
         }
         break;
     default:
