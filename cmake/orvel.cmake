@@ -1,9 +1,11 @@
 # Helpers that turn the source folders into targets.
 #
 # A library folder compiles every *.cpp it holds, except *_win32.cpp on other platforms and
-# *_posix.cpp on Windows. Sources are globbed with CONFIGURE_DEPENDS, so a new file joins its
-# target at the next build without touching any CMakeLists.txt. A folder without sources yet
-# becomes an INTERFACE library, so its dependents still configure and link.
+# *_posix.cpp on Windows; *_qt.cpp (the toolkit's Qt driver and what builds on it) only where
+# ORVEL_QT_DRIVER is on: natively, when Qt 6 Widgets was found. Sources are globbed with
+# CONFIGURE_DEPENDS, so a new file joins its target at the next build without touching any
+# CMakeLists.txt. A folder without sources yet becomes an INTERFACE library, so its dependents
+# still configure and link.
 include_guard(GLOBAL)
 
 # Settings every Orvel target shares: includes from the repository root, threads, Win32 libraries.
@@ -47,6 +49,9 @@ function(orvel_sources out dir)
         list(FILTER found EXCLUDE REGEX "_posix\\.cpp$")
     else()
         list(FILTER found EXCLUDE REGEX "_win32\\.cpp$")
+    endif()
+    if(WIN32 OR NOT ORVEL_QT_DRIVER)
+        list(FILTER found EXCLUDE REGEX "_qt\\.cpp$")
     endif()
     if(ARG_MATCH)
         list(FILTER found INCLUDE REGEX "/${ARG_MATCH}$")
@@ -107,10 +112,12 @@ function(orvel_all_libraries out)
     set(${out} ${libs} PARENT_SCOPE)
 endfunction()
 
-# orvel_test_module(<module>)
-# One GoogleTest program <module>_tests from tests/<module>/*.cpp, each test registered with CTest.
+# orvel_test_module(<module> [MATCH <regex>])
+# One GoogleTest program <module>_tests from tests/<module>/*.cpp (MATCH keeps only the file names
+# that match), each test registered with CTest.
 function(orvel_test_module module)
-    orvel_sources(srcs "tests/${module}")
+    cmake_parse_arguments(ARG "" "MATCH" "" ${ARGN})
+    orvel_sources(srcs "tests/${module}" MATCH "${ARG_MATCH}")
     if(NOT srcs)
         return()
     endif()
@@ -147,13 +154,13 @@ endfunction()
 
 # orvel_benchmarks(): one program per bench/*.cpp, not a test. transfer_bench.cpp (or
 # transfer.cpp) becomes bench_transfer; a platform suffix is dropped (listview_bench_win32.cpp
-# becomes bench_listview).
+# becomes bench_listview, listview_paint_qt.cpp bench_listview_paint).
 function(orvel_benchmarks)
     orvel_sources(srcs bench)
     orvel_all_libraries(libs)
     foreach(src IN LISTS srcs)
         get_filename_component(stem "${src}" NAME_WE)
-        string(REGEX REPLACE "_(win32|posix)$" "" stem "${stem}")
+        string(REGEX REPLACE "_(win32|posix|qt)$" "" stem "${stem}")
         string(REGEX REPLACE "^bench_|_bench$" "" stem "${stem}")
         set(name bench_${stem})
         add_executable(${name} "${src}")

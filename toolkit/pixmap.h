@@ -1,7 +1,8 @@
 #pragma once
-// vPixmap: an off-screen 32-bit image (a DIB section) that is itself a memory painter. Pixels are
-// toolkit colour values 0xAARRGGBB; rows are stored bottom-up (the first row in memory is the
-// bottom row), but every coordinate of this class counts from the top, like the screen.
+// vPixmap: an off-screen 32-bit image (a DIB section; a QImage under the Qt driver) that is itself
+// a memory painter. Pixels are toolkit colour values 0xAARRGGBB; the Win32 driver stores the rows
+// bottom-up (the first row in memory is the bottom row), the Qt driver top-down, but every
+// coordinate of this class counts from the top, like the screen.
 
 #include "toolkit/platform_types.h"
 
@@ -69,7 +70,7 @@ public:
     int width() const { return pixWidth_; }
     int height() const { return pixHeight_; }
     HBITMAP bitmap() const { return bitmap_; }
-    // The pixel memory, bottom row first; null without a bitmap.
+    // The pixel memory in the driver's row order (see above); null without a bitmap.
     std::uint32_t* pixels() const { return pixels_; }
     // A pixel by top-down coordinates; 0 outside the image.
     vColor pixel(int x, int y) const;

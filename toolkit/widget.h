@@ -1,7 +1,9 @@
 #pragma once
 // vWidget: the base of every window. One object owns one native window and turns its messages
 // into calls of virtual operations; the parent-child tree is the platform's window tree, and a
-// window is mapped back to its object through its user-data word (GWLP_USERDATA).
+// window is mapped back to its object through its user-data word (GWLP_USERDATA). Under the Qt
+// driver a window (HWND) is the widget's own host QWidget and the tree is Qt's widget tree; the
+// Win32 message numbers reach dispatch only as posted and sent messages there.
 //
 // Threads: windows belong to the thread that made them (the GUI thread). From any other thread a
 // widget only invalidates (update, updateRect, repaint and redraw become RDW_INVALIDATE |

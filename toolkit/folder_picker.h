@@ -1,0 +1,13 @@
+#pragma once
+// The folder picker: the user chooses a folder of the file system, starting in `start` (empty:
+// the picker's own choice). True with the folder's path in `chosen`; false when cancelled.
+// (The Qt driver's; the Windows views still call the platform's picker themselves.)
+
+#include "core/str.h"
+#include "toolkit/platform_types.h"
+
+namespace vwin {
+
+bool pickFolder(HWND owner, const char16_t* title, const str& start, str& chosen);
+
+} // namespace vwin
