@@ -1,8 +1,9 @@
-// vLineEdit over QLineEdit: the edit fills the widget's host and is its focus proxy. Keys the
-// edit does not take (Return, Escape, ...) reach the widget's keyEvent as they propagate; focus
-// and changes become the widget's notifications, as the platform edit's are.
+// vLineEdit over QLineEdit: the edit fills the widget's host and is its focus proxy. Keys reach
+// the widget's keyEvent before the edit (Return and Escape become signals there); focus and
+// changes become the widget's notifications, as the platform edit's are.
 
 #include <QtGui/QFocusEvent>
+#include <QtGui/QKeyEvent>
 #include <QtGui/QPalette>
 #include <QtWidgets/QLineEdit>
 
@@ -18,6 +19,37 @@ public:
     explicit edit_control(qt::host* owner) : QLineEdit(owner), owner_(owner) {}
 
 protected:
+    // Every key reaches the widget's keyEvent first, then the edit; none goes on to the parent.
+    // Tab leaves the edit instead of reaching it.
+    bool event(QEvent* e) override {
+        qt::event_scope running;
+        if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+            return QLineEdit::event(e);
+        auto* k = static_cast<QKeyEvent*>(e);
+        const bool down = e->type() == QEvent::KeyPress;
+        if (vWidget* w = owner_->widget) {
+            vKeyEvent event;
+            event.key = qt::virtual_key(k->key(), k->modifiers());
+            event.type = down ? event_key_down : event_key_up;
+            event.modifiers = qt::modifiers_of(k->modifiers());
+            if (event.key == VK_TAB) {
+                if (down)
+                    w->moveFocus(!(event.modifiers & modifier_shift));
+                e->accept();
+                return true;
+            }
+            const bool shown = isVisible();
+            w->keyEvent(&event);
+            // A handler may have hidden the edit or taken its widget apart.
+            if (!owner_->widget || (shown && !isVisible())) {
+                e->accept();
+                return true;
+            }
+        }
+        QLineEdit::event(e);
+        e->accept();
+        return true;
+    }
     void focusInEvent(QFocusEvent* e) override {
         QLineEdit::focusInEvent(e);
         if (vWidget* w = owner_->widget)

@@ -5,6 +5,7 @@
 // draws on (a host during its paint event, or an image); a bitmap (HBITMAP) holds a vPixmap's
 // QImage, a font (HFONT) a QFont, a region (HRGN) a QRegion, a menu (HMENU) a QMenu.
 
+#include <QtCore/QBasicTimer>
 #include <QtGui/QFont>
 #include <QtGui/QImage>
 #include <QtGui/QRegion>
@@ -68,8 +69,8 @@ public:
     QLineEdit* edit = nullptr;  // the line edit filling the host (vLineEdit), else null
     QScrollBar* bars[2] = {};   // horizontal and vertical, made on first use
     std::map<int, int> timers;  // toolkit timer id -> QObject timer id
-    vColor background = 0;      // the colour behind the first paint
-    bool quitOnDestroy = false; // the process's main window
+    QBasicTimer hover;          // the pointer resting in a hover-tracking widget
+    vDropEvent* drag = nullptr; // the drag now over the host (owned), or null
 
     int clientWidth() const; // without visible scroll bars
     int clientHeight() const;
@@ -91,6 +92,8 @@ inline HWND handle_of(host* h) {
 }
 // The widget bound to a QWidget of the driver, or null.
 vWidget* widget_of(QWidget* w);
+// A drag event of the host handed to its widget's drag operations; true when it was one.
+bool deliver_drag(host& h, QEvent* e);
 
 inline QString qtext(const char16_t* text) {
     return text ? QString::fromUtf16(text) : QString();
@@ -110,6 +113,15 @@ std::uint32_t virtual_key(int key, Qt::KeyboardModifiers modifiers);
 std::uint32_t modifiers_of(Qt::KeyboardModifiers modifiers);
 // The calling thread is the application's (GUI) thread.
 bool on_gui_thread();
+
+// Marks an event of a driver's QWidget as running: a window destroyed meanwhile keeps its
+// QWidgets until the event loop deletes them.
+struct event_scope {
+    event_scope();
+    ~event_scope();
+    event_scope(const event_scope&) = delete;
+    event_scope& operator=(const event_scope&) = delete;
+};
 
 } // namespace qt
 } // namespace vwin

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "toolkit/controls.h"
+#include "toolkit/dnd.h"
 #include "toolkit/qt_driver_qt.h"
 
 namespace vwin {
@@ -114,6 +115,14 @@ void unbind_tree(qt::host* h) {
 
 namespace qt {
 
+event_scope::event_scope() {
+    ++events_running;
+}
+
+event_scope::~event_scope() {
+    --events_running;
+}
+
 bool on_gui_thread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
@@ -132,6 +141,7 @@ host::host(vWidget* owner, QWidget* parent) : QWidget(parent), widget(owner) {
 
 host::~host() {
     unbind_tree(this);
+    delete drag;
 }
 
 int host::clientWidth() const {
@@ -186,6 +196,13 @@ void host::paintEvent(QPaintEvent* e) {
 }
 
 void host::timerEvent(QTimerEvent* e) {
+    event_scope running;
+    if (e->timerId() == hover.timerId()) {
+        hover.stop();
+        if (widget)
+            widget->mouseHover();
+        return;
+    }
     for (const auto& [id, timer] : timers) {
         if (timer == e->timerId()) {
             if (widget)
@@ -196,10 +213,7 @@ void host::timerEvent(QTimerEvent* e) {
 }
 
 bool host::event(QEvent* e) {
-    struct running {
-        running() { ++events_running; }
-        ~running() { --events_running; }
-    } mark;
+    event_scope running;
     if (e->type() == call_event::kind()) {
         static_cast<call_event*>(e)->run(*this);
         return true;
@@ -252,6 +266,9 @@ bool host::event(QEvent* e) {
             widget_access::hovered(*w) = true;
             w->mouseEnter();
         }
+        // Hovering is reported once the pointer rested for half a second (when asked for).
+        if (event.type == event_move && widget && w->hoverTracking())
+            hover.start(500, this);
         if (widget)
             w->mouseEvent(&event);
         // Not taken: Qt hands it to the parent.
@@ -306,6 +323,11 @@ bool host::event(QEvent* e) {
         e->setAccepted(event.accepted);
         return true;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return qt::deliver_drag(*this, e);
     case QEvent::ShortcutOverride:
         return QWidget::event(e);
     case QEvent::FocusIn:
@@ -348,6 +370,7 @@ bool host::event(QEvent* e) {
         }
         return true;
     case QEvent::Leave:
+        hover.stop();
         if (widget_access::hovered(*w)) {
             widget_access::hovered(*w) = false;
             w->mouseLeave();

@@ -229,8 +229,13 @@ void vWidget::setText(const char* text8) {
 void vWidget::setText(const char16_t* text) {
     title_.assign(text ? text : u"");
     qt::host* h = host_or_null(window_);
-    if (!h || !qt::on_gui_thread())
+    if (!h)
         return;
+    if (!qt::on_gui_thread()) {
+        // The window shows it once the GUI thread gets to it.
+        h->post([](vWidget& w) { w.setText(widget_access::title(w).c_str()); });
+        return;
+    }
     if (h->edit)
         h->edit->setText(qt::qtext(title_.c_str()));
     if (h->isWindow())
@@ -519,13 +524,5 @@ void vWidget::paintBackground(vPainter& painter, const RECT& rect) {
         break;
     }
 }
-
-// ---- drag and drop: not offered by this driver yet; the defaults take no drop ----
-
-void vWidget::setAcceptDrops(bool) {}
-void vWidget::dragEnter(vDropEvent*) {}
-void vWidget::dragMove(vDropEvent*) {}
-void vWidget::dragLeave(std::uintptr_t) {}
-void vWidget::drop(vDropEvent*) {}
 
 } // namespace vwin

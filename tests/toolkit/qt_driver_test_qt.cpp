@@ -2,13 +2,18 @@
 // platform's key codes and button words, the controls over Qt widgets report as the toolkit's do,
 // popup menus answer the chosen id, and pixmaps keep direct pixel access beside QPainter drawing.
 
+#include <QtCore/QFile>
+#include <QtCore/QMimeData>
+#include <QtCore/QPointer>
 #include <QtCore/QTimer>
+#include <QtCore/QUrl>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
+#include <QtWidgets/QScrollBar>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,6 +22,7 @@
 
 #include "tests/toolkit/event_pump.h"
 #include "toolkit/controls.h"
+#include "toolkit/dnd.h"
 #include "toolkit/listview.h"
 
 namespace {
@@ -190,6 +196,7 @@ TEST_F(QtDriver, ButtonClicksOnlyForItsOwnPress) {
 TEST_F(QtDriver, LineEditReportsAsTheToolkitsDoes) {
     vLineEdit edit(top.get(), u"start");
     edit.setGeometry(10, 10, 120, 22);
+    edit.setVisible(true);
     vPushButton other(top.get(), u"x", 0xC0C0C0, 10, 1);
     other.setGeometry(10, 40, 40, 20);
     other.setVisible(true);
@@ -301,10 +308,189 @@ TEST_F(QtDriver, ControlsPaintWhereTheyWerePut) {
         5000));
     if (const char* dir = std::getenv("ORVEL_TOOLKIT_SHOTS"))
         shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/controls.png"));
+    // On a display, the window stays up until the file named by ORVEL_TOOLKIT_HOLD appears (a
+    // screenshot was taken), for at most 30 seconds.
+    if (const char* hold = std::getenv("ORVEL_TOOLKIT_HOLD"))
+        pump_until([&] { return QFile::exists(QString::fromLocal8Bit(hold)); }, 30000);
     EXPECT_EQ(at(185, 10 + 9), 0xFFFFFFu); // an unselected row: the window colour
     EXPECT_EQ(at(202, 20), 0xC0C0C0u);     // the button's face
     EXPECT_EQ(at(285, 160), 0xFFFFFFu);    // the edit's field
     EXPECT_EQ(at(5, 5), 0xF0F0F0u);        // the window's own background
+}
+
+class drop_probe : public vWidget {
+public:
+    explicit drop_probe(vWidget* parent) : vWidget(parent, u"", widget_visible) {}
+    ~drop_probe() override { destroyWindow(); }
+    int entered = 0, dropped = 0;
+    str names;
+    void dragEnter(vDropEvent* e) override {
+        ++entered;
+        e->hasFiles() ? e->accept() : e->refuse();
+    }
+    void drop(vDropEvent* e) override {
+        ++dropped;
+        e->fileNames(names, u"|");
+        e->accept();
+    }
+};
+
+// Files dragged over a window that takes drops reach the child under the pointer (by the default
+// handlers), as local file names; the child beside it hears nothing. Qt is told the copy.
+TEST_F(QtDriver, DroppedFilesReachTheChildUnderThePointer) {
+    top->setAcceptDrops(true);
+    drop_probe left(top.get()), right(top.get());
+    left.setGeometry(0, 0, 100, 100);
+    right.setGeometry(100, 0, 100, 100);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")),
+                   QUrl(QStringLiteral("https://example.org/x")),
+                   QUrl::fromLocalFile(QStringLiteral("/tmp/c.jar"))});
+    const QPoint at(150, 50); // over the right child
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(qwidget(*top), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &files, Qt::NoButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(qwidget(*top), &drop);
+    EXPECT_EQ(right.entered, 1);
+    EXPECT_EQ(right.dropped, 1);
+    EXPECT_EQ(right.names, str(u"/tmp/a b.txt|/tmp/c.jar|"));
+    EXPECT_EQ(left.entered + left.dropped, 0);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+}
+
+// A pointer block that no running drag of this process made is never taken for a row, even when
+// it holds a real row's address: the list refuses it and the rows stay as they were.
+TEST_F(QtDriver, ListRefusesAPointerOfNoRunningDrag) {
+    vListView list(top.get());
+    list.setGeometry(0, 0, 200, 150);
+    list.setVisible(true);
+    list.setAcceptDrops(true);
+    for (const char16_t* name : {u"one", u"two", u"three"})
+        new vListViewItem(&list, str(name), 20);
+    vListViewItem* first = list.at(0);
+    vPointerBlock block{reinterpret_cast<std::uintptr_t>(first), 1,
+                        static_cast<std::uint32_t>(QCoreApplication::applicationPid()), 0};
+    QMimeData forged;
+    forged.setData(QString::fromLatin1(pointer_mime_type),
+                   QByteArray(reinterpret_cast<const char*>(&block), sizeof block));
+    forged.setText(QStringLiteral("vListViewItem"));
+    QDropEvent drop(QPointF(10, 55), Qt::MoveAction, &forged, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(qwidget(list), &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(list.at(0), first);
+    EXPECT_EQ(list.count(), 3);
+}
+
+// More rows than fit: the vertical bar shows, the client area leaves it out, and moving the bar
+// scrolls the contents to its value.
+TEST_F(QtDriver, ScrollBarTakesItsWidthAndScrollsTheList) {
+    vListView list(top.get());
+    list.setGeometry(0, 0, 200, 100);
+    list.setFitWidth(true);
+    list.setVisible(true);
+    for (int i = 0; i < 40; ++i)
+        new vListViewItem(&list, str(u"row"), 20);
+    ASSERT_TRUE(pump_until([&] { return list.contentsHeight() == 800; }, 5000));
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* b : qwidget(list)->findChildren<QScrollBar*>())
+        if (b->orientation() == Qt::Vertical && b->isVisible())
+            bar = b;
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(list.clientWidth(), 200 - bar->width());
+    EXPECT_EQ(list.clientHeight(), 100);
+    EXPECT_EQ(bar->maximum(), 800 - 100);
+    bar->setValue(300); // as the user's drag of the bar does
+    EXPECT_EQ(list.contentsY(), 300);
+    EXPECT_EQ(list.indexAt(list.contentsY()), 15);
+    list.scrollTo(0, 100); // and the bar follows the view
+    EXPECT_EQ(bar->value(), 100);
+}
+
+class closing_widget : public vWidget {
+public:
+    closing_widget() : vWidget(nullptr, u"closing", widget_visible | widget_caption) {}
+    ~closing_widget() override { destroyWindow(); }
+    bool allow = false;
+    int asked = 0, destroyedCalls = 0;
+    bool canClose() override {
+        ++asked;
+        return allow;
+    }
+    void destroyed() override { ++destroyedCalls; }
+};
+
+// A close request asks canClose: refused, the window stays; granted, the window goes (the object
+// stays, without a window, its dialog result "closed").
+TEST_F(QtDriver, CloseAsksCanCloseAndTheWindowGoes) {
+    closing_widget w;
+    ASSERT_TRUE(w.isWindow());
+    EXPECT_FALSE(qwidget(w)->close());
+    EXPECT_EQ(w.asked, 1);
+    EXPECT_TRUE(w.isWindow());
+    w.allow = true;
+    qwidget(w)->close();
+    EXPECT_TRUE(pump_until([&] { return !w.isWindow(); }, 5000));
+    EXPECT_EQ(w.destroyedCalls, 1);
+    EXPECT_EQ(w.resultCode(), dialog_closed);
+}
+
+// A handler may delete the widget whose event it handles: the window goes at once and its
+// QWidget later, without touching the freed object.
+TEST_F(QtDriver, ButtonDeletedByItsOwnClickHandler) {
+    auto* button = new vPushButton(top.get(), u"Delete me", 0xC0C0C0, 10, 1);
+    button->setGeometry(10, 10, 80, 24);
+    button->setVisible(true);
+    struct deleter : vObject {
+        vPushButton* target = nullptr;
+        void onClicked() {
+            delete target;
+            target = nullptr;
+        }
+    } handler;
+    handler.target = button;
+    connect(button, u"clicked", &handler, &deleter::onClicked);
+    QPointer<QWidget> q = qwidget(*button);
+    send_mouse(q, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+    send_mouse(q, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(handler.target, nullptr);
+    EXPECT_TRUE(pump_until([&] { return q.isNull(); }, 5000));
+}
+
+// In-place editing over the Qt edit: the field opens over the row with its text selected, typed
+// text replaces it, Return commits it to the row and hides the field; Escape leaves the row as
+// it was.
+TEST_F(QtDriver, ListRowEditedInPlace) {
+    vListView list(top.get());
+    list.setGeometry(0, 0, 200, 120);
+    list.setVisible(true);
+    new vListViewItem(&list, str(u"first"), 20);
+    auto* row = new vListViewItem(&list, str(u"old name"), 20);
+    QApplication::setActiveWindow(qwidget(*top));
+    auto type = [](const char* text) {
+        for (const char* c = text; *c; ++c)
+            send_key(QApplication::focusWidget(), Qt::Key_A + (*c - 'a'), Qt::NoModifier,
+                     QString(QChar(*c)));
+    };
+    list.startEdit(row, false);
+    vLineEdit* field = list.editField();
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(pump_until([&] { return field->hasFocus(); }, 5000));
+    EXPECT_EQ(qwidget(*field)->geometry().top(), 20);
+    type("new");
+    send_key(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(row->text(), str(u"new"));
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_EQ(list.editedItem(), nullptr);
+
+    list.startEdit(row, false);
+    ASSERT_TRUE(pump_until([&] { return field->hasFocus(); }, 5000));
+    type("zz");
+    send_key(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(row->text(), str(u"new"));
+    EXPECT_FALSE(field->isVisible());
 }
 
 } // namespace

@@ -92,9 +92,9 @@ void vListView::drop(vDropEvent* event) {
         text = d.text;
         height = d.height;
     }
-    POINT at{event->point.x, event->point.y};
-    ScreenToClient(window(), &at);
-    const int pos = indexAt(at.y + contentsY()); // -1 below the last row: appended
+    const POINT origin = screenPosition(); // the client area's, on the screen
+    const int pos =
+        indexAt(event->point.y - origin.y + contentsY()); // -1 below the last row: appended
     if (same)
         moveWithin(item, pos); // nothing when the row left this list meanwhile
     else
