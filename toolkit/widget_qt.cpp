@@ -449,10 +449,10 @@ bool vWidget::create() {
     created();
     if (!window_)
         return false;
-    if (flags_ & widget_visible)
+    // A child window is shown from the start (with its parent), as on the platform; a top-level
+    // one only when asked.
+    if (!topLevel || (flags_ & widget_visible))
         h->show();
-    else if (!topLevel)
-        h->hide();
     return true;
 }
 

@@ -24,6 +24,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/dnd.h"
 #include "toolkit/listview.h"
+#include "toolkit/qt_driver_qt.h"
 
 namespace {
 
@@ -491,6 +492,30 @@ TEST_F(QtDriver, ListRowEditedInPlace) {
     send_key(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(row->text(), str(u"new"));
     EXPECT_FALSE(field->isVisible());
+}
+
+// A vFont becomes the QFont its values mean: a negative height is the characters' pixel height,
+// the 0..100 weight is Qt's 100..900 scale, the style bits its italic, underline and strike-out;
+// a painter with the bold font selected measures wider text than with the normal one.
+TEST(QtFont, ValuesReachTheQFontAndTheMeasures) {
+    vFont bold(u"DejaVu Sans", -20, 75, font_italic | font_underline);
+    ASSERT_TRUE(bold.valid());
+    const QFont& q = bold.handle()->font;
+    EXPECT_EQ(q.pixelSize(), 20);
+    EXPECT_EQ(q.weight(), QFont::Bold);
+    EXPECT_TRUE(q.italic());
+    EXPECT_TRUE(q.underline());
+    EXPECT_FALSE(q.strikeOut());
+    vFont normal(u"DejaVu Sans", -20, 40);
+    EXPECT_EQ(normal.handle()->font.weight(), 420); // 40 * 8 + 100
+    vPixmap p(10, 10);
+    HGDIOBJ old = p.select(normal.handle());
+    const SIZE thin = p.measureText(u"Measured text");
+    p.select(bold.handle());
+    const SIZE wide = p.measureText(u"Measured text");
+    p.select(old);
+    EXPECT_GT(wide.cx, thin.cx);
+    EXPECT_GE(thin.cy, 20);
 }
 
 } // namespace

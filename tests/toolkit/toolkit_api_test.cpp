@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -128,6 +129,85 @@ TEST_F(ToolkitListApi, SelectedRowIsPaintedAtItsLaidOutPlace) {
         5000));
     EXPECT_NE(shot.pixel(list->clientWidth() - 4, 30) & 0xFFFFFF, selection);
     EXPECT_NE(shot.pixel(list->clientWidth() - 4, 70) & 0xFFFFFF, selection);
+}
+
+// The box around the drawn text (pixels that are no longer the white ground).
+struct ink_box {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+};
+
+ink_box ink_of(const vPixmap& p) {
+    ink_box box;
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            if ((p.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
+// drawText places the text by its format bits: left, centred or right; at the top, centred or at
+// the bottom of the rectangle.
+TEST(ToolkitApi, DrawTextPlacesTheTextByItsFormat) {
+    constexpr int w = 240, h = 60;
+    struct text_case {
+        const char* name;
+        unsigned format;
+        int horizontal; // -1 left, 0 centre, 1 right
+        int vertical;   // -1 top, 0 centre, 1 bottom
+    };
+    const text_case cases[] = {
+        {"left top", text_left | text_singleline, -1, -1},
+        {"centre", text_center | text_vcenter | text_singleline, 0, 0},
+        {"right bottom", text_right | text_bottom | text_singleline, 1, 1},
+        {"centre bottom, wrapped", text_center | text_bottom | text_wordbreak, 0, 1},
+    };
+    for (const text_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        vPixmap p(w, h);
+        ASSERT_TRUE(p.valid());
+        p.fill(0xFFFFFF);
+        p.setTextColor(0x000000);
+        p.drawText(RECT{0, 0, w, h}, c.format, u"Wide text");
+        const ink_box ink = ink_of(p);
+        ASSERT_GE(ink.right, ink.left);
+        const int midX = (ink.left + ink.right) / 2, midY = (ink.top + ink.bottom) / 2;
+        if (c.horizontal < 0)
+            EXPECT_LT(ink.left, 6);
+        else if (c.horizontal > 0)
+            EXPECT_GT(ink.right, w - 7);
+        else
+            EXPECT_NEAR(midX, w / 2, 6);
+        if (c.vertical < 0)
+            EXPECT_LT(ink.top, 8);
+        else if (c.vertical > 0)
+            EXPECT_GT(ink.bottom, h - 8);
+        else
+            EXPECT_NEAR(midY, h / 2, 6);
+    }
+}
+
+// Geometry and showing asked for on a worker take effect on the GUI thread, without the worker
+// waiting for it.
+TEST(ToolkitApi, WorkerGeometryAndShowingArriveOnTheGuiThread) {
+    vWidget top(nullptr, u"top", widget_toplevel_default | widget_visible);
+    top.setGeometry(20, 20, 200, 120);
+    vWidget child(&top, u"child", widget_tabstop);
+    child.setVisible(false);
+    ASSERT_FALSE(child.isVisible());
+    std::thread worker([&] {
+        child.setGeometry(5, 6, 70, 40);
+        child.setVisible(true);
+    });
+    worker.join();
+    EXPECT_TRUE(pump_until(
+        [&] {
+            return child.isVisible() && child.clientWidth() == 70 && child.clientHeight() == 40;
+        },
+        5000));
 }
 
 } // namespace
