@@ -252,6 +252,16 @@ TEST_F(QtDriver, PopupMenuAnswersTheChosenId) {
     EXPECT_EQ(menu.track(top->window(), 50, 50, TPM_RETURNCMD), 11);
     choose("Delete");
     EXPECT_EQ(menu.track(top->window(), 50, 50, TPM_RETURNCMD), 0);
+    // Without TPM_RETURNCMD the chosen id reaches the owner's command.
+    struct owner_widget : vWidget {
+        explicit owner_widget(vWidget* parent) : vWidget(parent, u"") {}
+        ~owner_widget() override { destroyWindow(); }
+        std::vector<std::uint32_t> commands;
+        void command(std::uint32_t code) override { commands.push_back(code); }
+    } owner(top.get());
+    choose("Open");
+    menu.track(owner.window(), 50, 50);
+    EXPECT_EQ(owner.commands, std::vector<std::uint32_t>{11});
 }
 
 // Direct pixel writes and QPainter drawing land in the same memory, top row first.
