@@ -25,9 +25,14 @@ const OrvelIdentityQuestion identity_questions[identity_question_count] = {
 };
 
 const OrvelIdentityQuestion* identityQuestionOf(const char16_t* command) {
-    for (const OrvelIdentityQuestion& question : identity_questions)
-        if (str(question.command).equals(command))
+    // With or without its line end: job reports name the command as a person reads it.
+    const str wanted(command ? command : u"");
+    for (const OrvelIdentityQuestion& question : identity_questions) {
+        const str own(question.command);
+        if (own == wanted || (own.length() == wanted.length() + 1 &&
+                              own.compare(wanted.c_str(), true, wanted.length()) == 0))
             return &question;
+    }
     return nullptr;
 }
 

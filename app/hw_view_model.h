@@ -39,7 +39,7 @@ inline constexpr int identity_question_count = 7;
 // In the order in which they are queued.
 extern const OrvelIdentityQuestion identity_questions[identity_question_count];
 
-// The question asked by that AT command; null when none is.
+// The question asked by that AT command (with or without its line end); null when none is.
 const OrvelIdentityQuestion* identityQuestionOf(const char16_t* command);
 // An answer as a person reads it (the answer is the phone's line after its "+WORD:"). An answer
 // that does not have the expected form is shown as it came, without surrounding blanks.
