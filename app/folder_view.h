@@ -12,10 +12,6 @@
 // pane locks takes the folder pane's first. Rows that a menu, a copy, a delete or an activation
 // refers to are copied under their pane's lock and ignored once gone.
 
-#include <windows.h>
-
-#include <shlobj.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -209,10 +205,6 @@ public:
     str currentPath();
     // The PC folder last chosen in the picker ("" until one was chosen). GUI thread.
     const str& destination() const { return destination_; }
-
-    // The folder picker's callback (BFFM_INITIALIZED and the rest) for tests that drive the
-    // picker; null (the default) shows the plain picker.
-    static void setPickerCallbackForTests(BFFCALLBACK callback, LPARAM data);
 
 protected:
     // Shows the folder picker; true, with the destination set, when a folder of the file system

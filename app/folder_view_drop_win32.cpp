@@ -1,7 +1,10 @@
 // OrvelFolderView: PC files and folders dropped from the desktop shell are copied into the folder
 // row they were dropped on, else into the current folder; a folder goes with its whole tree.
 
+#include <filesystem>
 #include <mutex>
+#include <string>
+#include <system_error>
 
 #include "app/folder_view.h"
 #include "app/folder_view_paths.h"
@@ -48,14 +51,16 @@ void OrvelFolderView::drop(vwin::vDropEvent* event) {
         const str name(tokens.item(i));
         if (name.empty())
             continue;
-        const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(name.c_str()));
-        if (attributes == INVALID_FILE_ATTRIBUTES)
+        std::error_code ec;
+        const auto status = std::filesystem::status(
+            std::filesystem::path(std::u16string(name.c_str(), name.length())), ec);
+        if (ec || !std::filesystem::exists(status))
             continue; // gone since the drag started
         const str target = drop_destination(dir, name);
         if (target.empty())
             continue;
         SamsungJob* job = nullptr;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (std::filesystem::is_directory(status))
             job = new WriteDirCommand(name, target);
         else
             job = new WriteFileCommand(name, target);

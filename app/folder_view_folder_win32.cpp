@@ -5,6 +5,7 @@
 #include "core/lang_texts.h"
 #include "core/vobject.h"
 #include "link/jobs.h"
+#include "toolkit/dialogs.h"
 
 void OrvelFolderView::startNewFolder() {
     if (currentPath().empty())
@@ -30,7 +31,7 @@ void OrvelFolderView::commitNewFolder() {
     const str name = newFolderField_->text();
     const str dir = currentPath();
     if (!WriteDirCommand::phoneName(name) || dir.empty()) {
-        MessageBeep(MB_ICONWARNING); // the field stays for another name
+        vwin::warningBeep(); // the field stays for another name
         return;
     }
     str path(dir);

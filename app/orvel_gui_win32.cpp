@@ -11,6 +11,7 @@
 #include "orvel_version.h"
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/orvel_colors.h"
 
 using namespace vwin;
@@ -72,8 +73,7 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
     devices_->setConnectCheck([this] { return mayDiscardEdits(ui_text::unsaved_connect); });
 
     if (!pointer) {
-        POINT screen{0, 0};
-        GetCursorPos(&screen);
+        const POINT screen = pointerPosition();
         pointer = OrvelPoint{screen.x, screen.y};
     }
     const OrvelPoint origin = orvel_layout::placement(*pointer);
@@ -220,10 +220,8 @@ bool OrvelGUI::cancelWork() {
 bool OrvelGUI::mayDiscardEdits(ui_text key) {
     if (!specials_ || !specials_->unsavedEdits())
         return true;
-    const int answer = MessageBoxW(window(), reinterpret_cast<const wchar_t*>(uiText(key)),
-                                   reinterpret_cast<const wchar_t*>(uiText(ui_text::unsaved_title)),
-                                   MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
-    return answer == IDOK;
+    return askOkCancel(this, str(uiText(ui_text::unsaved_title)), str(uiText(key)), false,
+                       dialog_icon::warning);
 }
 
 bool OrvelGUI::canClose() {
@@ -316,10 +314,8 @@ void OrvelGUI::paint(vPainter& painter) {
 }
 
 void OrvelGUI::showProblems() {
-    const str list = problemList(strip_.problems(), problems_shown);
-    MessageBoxW(window(), reinterpret_cast<const wchar_t*>(list.c_str()),
-                reinterpret_cast<const wchar_t*>(uiText(ui_text::problems_title)),
-                MB_OK | MB_ICONINFORMATION);
+    tellUser(this, str(uiText(ui_text::problems_title)),
+             problemList(strip_.problems(), problems_shown));
 }
 
 void OrvelGUI::mouseEvent(vMouseEvent* event) {

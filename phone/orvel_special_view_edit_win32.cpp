@@ -6,6 +6,7 @@
 #include "phone/ini_lines.h"
 #include "phone/orvel_special_files.h"
 #include "phone/orvel_special_view.h"
+#include "toolkit/dialogs.h"
 
 using namespace vwin;
 
@@ -170,7 +171,7 @@ void OrvelEditFile::commitEdit() {
     }
     if (refused) {
         ++refused_;
-        MessageBeep(MB_ICONWARNING);
+        vwin::warningBeep();
     }
     cancelEdit();
 }

@@ -1,5 +1,7 @@
 #include "tests/app/folder_view_fixture_win32.h"
 
+#include "toolkit/folder_picker_win32.h"
+
 #include <mutex>
 
 #include "core/lang.h"
@@ -129,13 +131,13 @@ void BrowserTest::SetUp() {
     static const HRESULT ole = OleInitialize(nullptr);
     ASSERT_TRUE(SUCCEEDED(ole));
     set_user_language_for_tests(9);
-    OrvelFolderView::setPickerCallbackForTests(picker_callback, reinterpret_cast<LPARAM>(&picker));
+    vwin::setFolderPickerHookForTests(picker_callback, reinterpret_cast<LPARAM>(&picker));
 }
 
 void BrowserTest::TearDown() {
     active_picker = nullptr;
     releaseWorker();
-    OrvelFolderView::setPickerCallbackForTests(nullptr, 0);
+    vwin::setFolderPickerHookForTests(nullptr, 0);
     view.reset();
     host.reset();
     link.closePort();
