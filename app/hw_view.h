@@ -26,9 +26,7 @@ class SamsungComm;
 // A port row: the device name on the left (the row text), the port name on the right, an icon.
 class portItem : public vwin::vListViewItem {
 public:
-    static constexpr vwin::vColor white = 0xFFFFFF;
-    static constexpr vwin::vColor blue = 0x157DCC;
-    static constexpr vwin::vColor grey = 0xF0F0F0;
+    // The port name's grey, which reads on white (the panel grey would not).
     static constexpr vwin::vColor port_grey = 0x606060;
 
     portItem(vwin::vListView* owner, const str& name, const str& port, const vwin::vPixmap* icon);
@@ -58,9 +56,6 @@ public:
 
 class OrvelHWView : public vwin::vWidget {
 public:
-    static constexpr vwin::vColor panel_grey = 0xF0F0F0;
-    static constexpr vwin::vColor white = 0xFFFFFF;
-    static constexpr vwin::vColor blue = 0x157DCC;
     static constexpr int usb_icon_id = 124;
     static constexpr int bluetooth_icon_id = 112;
 

@@ -10,6 +10,7 @@
 #include "link/link_failure.h"
 #include "link/port_discovery.h"
 #include "link/samsung_comm.h"
+#include "toolkit/orvel_colors.h"
 
 using namespace vwin;
 
@@ -20,16 +21,15 @@ portItem::~portItem() = default;
 
 void portItem::draw(vPixmap& pixmap, const RECT& row) {
     const bool selected = isSelected();
-    pixmap.fillRect(row, selected ? blue : white);
+    pixmap.fillRect(row, selected ? orvel_color::blue : orvel_color::white);
     if (icon())
         pixmap.draw(row.left, row.top, *icon());
-    pixmap.setTextColor(selected ? white : blue);
+    pixmap.setTextColor(selected ? orvel_color::white : orvel_color::blue);
     pixmap.drawText(row.left + 28, row.top + 5, text().c_str());
-    // The port name in a grey that reads on white (the panel grey would not).
-    pixmap.setTextColor(selected ? white : port_grey);
+    pixmap.setTextColor(selected ? orvel_color::white : port_grey);
     const RECT inner{row.left + 5, row.top + 5, row.right - 5, row.bottom - 5};
     pixmap.drawText(inner, text_right, port_);
-    pixmap.fillRect(row.left, row.bottom - 1, row.right - row.left, 1, grey);
+    pixmap.fillRect(row.left, row.bottom - 1, row.right - row.left, 1, orvel_color::light_grey);
 }
 
 OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link)
@@ -42,15 +42,15 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
       connectButton_(this, uiText(ui_text::auto_connect)),
       propertiesLabel_(this, uiText(ui_text::properties_label), text_bottom),
       propertiesList_(this, true, vListView::selection_none), stateLabel_(this, u"", text_vcenter) {
-    setBackgroundColor(panel_grey);
+    setBackgroundColor(orvel_color::light_grey);
     // A label paints no background of its own; with the view clipping its children, the space
     // behind the text would stay unpainted, so the labels take the panel colour.
-    devicesLabel_.setBackgroundColor(panel_grey);
-    propertiesLabel_.setBackgroundColor(panel_grey);
-    stateLabel_.setBackgroundColor(panel_grey);
-    stateLabel_.setTextColor(blue);
+    devicesLabel_.setBackgroundColor(orvel_color::light_grey);
+    propertiesLabel_.setBackgroundColor(orvel_color::light_grey);
+    stateLabel_.setBackgroundColor(orvel_color::light_grey);
+    stateLabel_.setTextColor(orvel_color::blue);
 
-    portList_.setBackgroundColor(white);
+    portList_.setBackgroundColor(orvel_color::white);
     portList_.setHScrollEnabled(false);
     portList_.setFitWidth(true);
     portList_.setKeysSelect(true);
@@ -66,8 +66,8 @@ OrvelHWView::OrvelHWView(vWidget* parent, SamsungComm& link, const OrvelPortDisc
     connect(static_cast<vObject*>(&link_), u"InfoCommand", this, &OrvelHWView::addProperty);
     connect(&connectButton_, u"clicked", this, &OrvelHWView::autoConnect);
 
-    propertiesList_.setBackgroundColor(white);
-    propertiesList_.setItemTextColor(blue);
+    propertiesList_.setBackgroundColor(orvel_color::white);
+    propertiesList_.setItemTextColor(orvel_color::blue);
     propertiesList_.setHScrollEnabled(false);
     propertiesList_.setFitWidth(true);
     propertiesList_.setShowsFocus(true);

@@ -5,14 +5,11 @@
 #include "link/jobs.h"
 #include "phone/java_install.h"
 #include "phone/java_view.h"
+#include "toolkit/orvel_colors.h"
 
 using namespace vwin;
 
 namespace {
-
-constexpr vColor page_background = 0xF0F0F0;
-constexpr vColor white = 0xFFFFFF;
-constexpr vColor blue = 0x157DCC;
 
 // A game folder as the list keeps it: without a trailing "/".
 str game_folder(const str& phonePath) {
@@ -35,17 +32,17 @@ int javaItem::compare(vListViewItem* other, int) {
 
 void javaItem::draw(vPixmap& pixmap, const RECT& row) {
     const bool selected = isSelected();
-    pixmap.fillRect(row, selected ? blue : white);
+    pixmap.fillRect(row, selected ? orvel_color::blue : orvel_color::white);
     pixmap.setBackgroundMode(TRANSPARENT);
-    pixmap.setTextColor(selected ? white : blue);
+    pixmap.setTextColor(selected ? orvel_color::white : orvel_color::blue);
     pixmap.drawText(row.left + 28, row.top + 5, text().c_str());
 }
 
 OrvelJavaView::OrvelJavaView(vWidget* parent, SamsungComm& link)
     : vWidget(parent, u""), link_(link) {
-    setBackgroundColor(page_background);
+    setBackgroundColor(orvel_color::light_grey);
     games_ = std::make_unique<vListView>(this, true, vListView::selection_single);
-    games_->setBackgroundColor(white);
+    games_->setBackgroundColor(orvel_color::white);
     games_->setHScrollEnabled(false);
     games_->setFitWidth(true);
     games_->setKeysSelect(true);

@@ -7,27 +7,25 @@
 #include "link/jobs.h"
 #include "phone/orvel_special_files.h"
 #include "phone/orvel_special_view.h"
+#include "toolkit/orvel_colors.h"
 
 using namespace vwin;
 
 namespace {
 
-constexpr vColor page_background = 0xF0F0F0;
-constexpr vColor list_background = 0xFFFFFF;
-constexpr vColor text_blue = 0x157DCC;
 constexpr std::uint32_t label_style = 8;
 constexpr std::uint32_t buffer_size = 0x10000;
 
 std::unique_ptr<vLabel> makeLabel(vWidget* parent, const char16_t* text) {
     auto label = std::make_unique<vLabel>(parent, text, label_style);
-    label->setBackgroundColor(page_background);
-    label->setTextColor(text_blue);
+    label->setBackgroundColor(orvel_color::light_grey);
+    label->setTextColor(orvel_color::blue);
     return label;
 }
 
 void setListLooks(vListView& list) {
-    list.setBackgroundColor(list_background);
-    list.setItemTextColor(text_blue);
+    list.setBackgroundColor(orvel_color::white);
+    list.setItemTextColor(orvel_color::blue);
     list.setHScrollEnabled(false);
     list.setFitWidth(true);
     list.setShowsFocus(true);
@@ -48,7 +46,7 @@ OrvelSpecial::OrvelSpecial(vWidget* parent, SamsungComm& link) : vWidget(parent,
     // The children take the page's font when they are made.
     font_.create(u"tahoma", 12, 75, 0, 100);
     setFont(font_);
-    setBackgroundColor(page_background);
+    setBackgroundColor(orvel_color::light_grey);
 
     profilesLabel_ = makeLabel(this, uiText(ui_text::profiles_label));
     profiles_ = std::make_unique<vListView>(this, true, vListView::selection_single);
