@@ -217,6 +217,9 @@ protected:
 private:
     bool queue(SamsungJob* job);
     void applyListing(const folder_listing& listing);
+    // The folder rows under the listed folder become those it lists (the caller holds the
+    // folder pane's lock).
+    void mergeFolderRows(const folder_listing& listing);
     void commitNewFolder();
     void cancelNewFolder();
 

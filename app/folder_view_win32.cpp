@@ -69,7 +69,7 @@ void OrvelFolderView::resized(int w, int h) {
 }
 
 namespace {
-bool parent_folder_is_root(const str& path) {
+bool is_root(const str& path) {
     return path == u"/";
 }
 } // namespace
@@ -210,52 +210,55 @@ void OrvelFolderView::applyListing(const folder_listing& listing) {
             return;
         }
         files_->replaceItems(std::vector<vwin::vListViewItem*>(fileRows.begin(), fileRows.end()));
-
-        // The folder's row in the tree (none for the root, whose rows are the top level).
-        OrvelFolderItem* parent = nullptr;
-        std::vector<OrvelFolderItem*> children;
-        const int rows = folders_->count();
-        for (int i = 0; i < rows; ++i) {
-            auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
-            if (row && !parent && row->path().equals(listing.path.c_str(), false))
-                parent = row;
-        }
-        if (parent) {
-            for (int i = 0; i < parent->childCount(); ++i)
-                if (auto* row = dynamic_cast<OrvelFolderItem*>(parent->child(i)))
-                    children.push_back(row);
-        } else if (parent_folder_is_root(listing.path)) {
-            for (int i = 0; i < rows; ++i) {
-                auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
-                if (row && !row->parent())
-                    children.push_back(row);
-            }
-        }
-        if (parent || parent_folder_is_root(listing.path)) {
-            std::vector<str> shown;
-            for (const OrvelFolderItem* row : children)
-                shown.push_back(row->name());
-            const folder_merge merge = mergeFolders(shown, listing.entries);
-            folders_->setUpdatesEnabled(false);
-            for (std::size_t i : merge.removed)
-                delete children[i];
-            for (std::size_t i : merge.added) {
-                const folder_entry& e = listing.entries[i];
-                const str child = phone_child_dir(listing.path, e.name.c_str());
-                if (parent)
-                    new OrvelFolderItem(parent, e.name, child, e.attributes, e.extra, e.size);
-                else
-                    new OrvelFolderItem(folders_.get(), e.name, child, e.attributes, e.extra,
-                                        e.size);
-            }
-            folders_->sort(0, true);
-            if (parent)
-                parent->setExpanded(true);
-            folders_->setUpdatesEnabled(true);
-        }
+        mergeFolderRows(listing);
     }
     folders_->invalidate();
     files_->invalidate();
+}
+
+void OrvelFolderView::mergeFolderRows(const folder_listing& listing) {
+    // The folder's row in the tree (none for the root, whose rows are the top level), and the
+    // rows under it.
+    OrvelFolderItem* parent = nullptr;
+    std::vector<OrvelFolderItem*> children;
+    const int rows = folders_->count();
+    for (int i = 0; i < rows && !parent; ++i) {
+        auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
+        if (row && row->path().equals(listing.path.c_str(), false))
+            parent = row;
+    }
+    if (parent) {
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (auto* row = dynamic_cast<OrvelFolderItem*>(parent->child(i)))
+                children.push_back(row);
+    } else if (is_root(listing.path)) {
+        for (int i = 0; i < rows; ++i) {
+            auto* row = dynamic_cast<OrvelFolderItem*>(folders_->at(i));
+            if (row && !row->parent())
+                children.push_back(row);
+        }
+    } else {
+        return; // a folder the tree does not show
+    }
+    std::vector<str> shown;
+    for (const OrvelFolderItem* row : children)
+        shown.push_back(row->name());
+    const folder_merge merge = mergeFolders(shown, listing.entries);
+    folders_->setUpdatesEnabled(false);
+    for (std::size_t i : merge.removed)
+        delete children[i];
+    for (std::size_t i : merge.added) {
+        const folder_entry& e = listing.entries[i];
+        const str child = phone_child_dir(listing.path, e.name.c_str());
+        if (parent)
+            new OrvelFolderItem(parent, e.name, child, e.attributes, e.extra, e.size);
+        else
+            new OrvelFolderItem(folders_.get(), e.name, child, e.attributes, e.extra, e.size);
+    }
+    folders_->sort(0, true);
+    if (parent)
+        parent->setExpanded(true);
+    folders_->setUpdatesEnabled(true);
 }
 
 void OrvelFolderView::jobFinished(const job_report& report) {
