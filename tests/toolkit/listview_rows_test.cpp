@@ -1,12 +1,14 @@
 // List view rows: insertion positions, layout, trees, removal and deletion, lookups, clearing,
 // replacing all rows at once, moving and sorting.
 
-#include "tests/toolkit/listview_fixture_win32.h"
+#include "tests/toolkit/listview_fixture.h"
 
 #include <ostream>
 
 namespace listview_test {
 namespace {
+
+class ListViewRows : public ListViewFixture {};
 
 // Row constructions against a list with rows "a b c" and a chosen current row.
 struct insert_case {
@@ -20,7 +22,7 @@ void PrintTo(const insert_case& c, std::ostream* out) {
     *out << c.name;
 }
 
-class InsertPosition : public ListViewTest, public ::testing::WithParamInterface<insert_case> {};
+class InsertPosition : public ListViewFixture, public ::testing::WithParamInterface<insert_case> {};
 
 TEST_P(InsertPosition, FollowsThePositionRule) {
     const insert_case& c = GetParam();
@@ -41,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       insert_case{"positive_one_with_last_current", 2, 1, "a b x c"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ListViewTest, InsertItemPlacesRowsAndLaysThemOut) {
+TEST_F(ListViewRows, InsertItemPlacesRowsAndLaysThemOut) {
     make(false, vListView::selection_single);
     signal_log log;
     log.watch(list.get());
@@ -66,7 +68,7 @@ TEST_F(ListViewTest, InsertItemPlacesRowsAndLaysThemOut) {
     EXPECT_EQ(order(), "a c b d");
 }
 
-TEST_F(ListViewTest, UpdatesDisabledDeferLayoutAndSignals) {
+TEST_F(ListViewRows, UpdatesDisabledDeferLayoutAndSignals) {
     make(false, vListView::selection_single);
     signal_log log;
     log.watch(list.get());
@@ -86,7 +88,7 @@ TEST_F(ListViewTest, UpdatesDisabledDeferLayoutAndSignals) {
     EXPECT_TRUE(log.lines.empty()) << log.joined();
 }
 
-TEST_F(ListViewTest, HiddenRowsTakeNoSpaceAndCannotBeHit) {
+TEST_F(ListViewRows, HiddenRowsTakeNoSpaceAndCannotBeHit) {
     make(false, vListView::selection_single);
     auto made = rows(4);
     made[1]->setHeight(0);
@@ -104,7 +106,7 @@ TEST_F(ListViewTest, HiddenRowsTakeNoSpaceAndCannotBeHit) {
     EXPECT_EQ(list->contentsHeight(), 60);
 }
 
-TEST_F(ListViewTest, ChildrenStandBelowTheirParentAtAnyDepth) {
+TEST_F(ListViewRows, ChildrenStandBelowTheirParentAtAnyDepth) {
     make(false, vListView::selection_single);
     auto* p = new vListViewItem(list.get(), u"p", 20);
     auto* q = new vListViewItem(list.get(), u"q", 20);
@@ -127,7 +129,7 @@ TEST_F(ListViewTest, ChildrenStandBelowTheirParentAtAnyDepth) {
     EXPECT_EQ(q->index(), 7);
 }
 
-TEST_F(ListViewTest, CollapsingHidesEveryDescendant) {
+TEST_F(ListViewRows, CollapsingHidesEveryDescendant) {
     make(false, vListView::selection_single);
     auto* p = new vListViewItem(list.get(), u"p", 20);
     auto* a = new vListViewItem(p, u"a", 20);
@@ -152,7 +154,7 @@ TEST_F(ListViewTest, CollapsingHidesEveryDescendant) {
     EXPECT_EQ(list->contentsHeight(), 60);
 }
 
-TEST_F(ListViewTest, RemovingTheCurrentRowReportsNoCurrentThenTheChange) {
+TEST_F(ListViewRows, RemovingTheCurrentRowReportsNoCurrentThenTheChange) {
     make(false, vListView::selection_single);
     auto made = rows(3);
     list->setCurrent(made[1], false, 0);
@@ -173,7 +175,7 @@ TEST_F(ListViewTest, RemovingTheCurrentRowReportsNoCurrentThenTheChange) {
     EXPECT_EQ(list->count(), 1);
 }
 
-TEST_F(ListViewTest, DeletingARowDeletesItsSubtree) {
+TEST_F(ListViewRows, DeletingARowDeletesItsSubtree) {
     make(false, vListView::selection_single);
     int deaths = 0;
     auto* p = new counted_row(list.get(), u"p", 20, &deaths);
@@ -192,7 +194,7 @@ TEST_F(ListViewTest, DeletingARowDeletesItsSubtree) {
     EXPECT_EQ(list->at(0)->top(), 0);
 }
 
-TEST_F(ListViewTest, FindItemIgnoresCaseAndAnswersTheLastMatch) {
+TEST_F(ListViewRows, FindItemIgnoresCaseAndAnswersTheLastMatch) {
     make(false, vListView::selection_single);
     auto* p = new vListViewItem(list.get(), u"Photos", 20);
     auto* child = new vListViewItem(p, u"photos", 20);
@@ -204,7 +206,7 @@ TEST_F(ListViewTest, FindItemIgnoresCaseAndAnswersTheLastMatch) {
     EXPECT_EQ(list->at(3), nullptr);
 }
 
-TEST_F(ListViewTest, ClearDeletesEveryRowQuietly) {
+TEST_F(ListViewRows, ClearDeletesEveryRowQuietly) {
     make(false, vListView::selection_single);
     int deaths = 0;
     auto* p = new counted_row(list.get(), u"p", 20, &deaths);
@@ -227,7 +229,7 @@ TEST_F(ListViewTest, ClearDeletesEveryRowQuietly) {
     EXPECT_TRUE(log.lines.empty()) << log.joined();
 }
 
-TEST_F(ListViewTest, ReplaceItemsSwapsAllRowsInOneStep) {
+TEST_F(ListViewRows, ReplaceItemsSwapsAllRowsInOneStep) {
     make(false, vListView::selection_single);
     int deaths = 0;
     new counted_row(list.get(), u"old1", 20, &deaths);
@@ -259,7 +261,7 @@ TEST_F(ListViewTest, ReplaceItemsSwapsAllRowsInOneStep) {
     EXPECT_EQ(list->count(), 0);
 }
 
-TEST_F(ListViewTest, MoveItemWithinTheListAndCopyFromAnother) {
+TEST_F(ListViewRows, MoveItemWithinTheListAndCopyFromAnother) {
     make(false, vListView::selection_single);
     auto made = rows(4);
     signal_log log;
@@ -286,7 +288,7 @@ TEST_F(ListViewTest, MoveItemWithinTheListAndCopyFromAnother) {
     EXPECT_EQ(other.count(), 1);
 }
 
-TEST_F(ListViewTest, CloneAppendsACopyToTheSameList) {
+TEST_F(ListViewRows, CloneAppendsACopyToTheSameList) {
     make(false, vListView::selection_single);
     auto made = rows(2, 17);
     vListViewItem* copy = made[0]->clone();
@@ -308,7 +310,7 @@ void PrintTo(const sort_case& c, std::ostream* out) {
     *out << c.name;
 }
 
-class SortOrder : public ListViewTest, public ::testing::WithParamInterface<sort_case> {};
+class SortOrder : public ListViewFixture, public ::testing::WithParamInterface<sort_case> {};
 
 TEST_P(SortOrder, OrdersByCharacterCode) {
     const sort_case& c = GetParam();
@@ -350,7 +352,7 @@ private:
     int rank_;
 };
 
-TEST_F(ListViewTest, SortKeepsEqualRowsInOrderAndUsesTheArgument) {
+TEST_F(ListViewRows, SortKeepsEqualRowsInOrderAndUsesTheArgument) {
     make(false, vListView::selection_single);
     new ranked_row(list.get(), u"b.txt", 0);
     new ranked_row(list.get(), u"Docs", 512);
@@ -365,7 +367,7 @@ TEST_F(ListViewTest, SortKeepsEqualRowsInOrderAndUsesTheArgument) {
     EXPECT_EQ(order(), "c.txt b.txt A.txt a.txt Docs");
 }
 
-TEST_F(ListViewTest, SortMovesEveryRowWithItsSubtree) {
+TEST_F(ListViewRows, SortMovesEveryRowWithItsSubtree) {
     make(false, vListView::selection_single);
     auto* z = new vListViewItem(list.get(), u"z", 20);
     auto* zb = new vListViewItem(z, u"zb", 20);
