@@ -17,12 +17,15 @@ constexpr vColor rgb(vColor c) {
     return c & 0x00FFFFFF;
 }
 
-// Paints a widget's client area into a pixmap through WM_PRINTCLIENT.
+// Paints a widget's client area into a pixmap, with the widget's font, as a paint request does
+// (without the background).
 void render(vWidget& widget, vPixmap& out) {
     ASSERT_TRUE(out.create(widget.clientWidth(), widget.clientHeight()));
     out.fill(0x00123456);
-    widget.sendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(out.dc()), PRF_CLIENT);
-    GdiFlush();
+    HGDIOBJ oldFont = widget.font().handle() ? out.select(widget.font().handle()) : nullptr;
+    widget.paint(out);
+    if (oldFont)
+        out.select(oldFont);
 }
 
 // Six test images: caps 8 x 20 with a red corner, middles 8 x 20 in a plain colour.
