@@ -2,6 +2,7 @@
 // platform's key codes and button words, the controls over Qt widgets report as the toolkit's do,
 // popup menus answer the chosen id, and pixmaps keep direct pixel access beside QPainter drawing.
 
+#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QMimeData>
 #include <QtCore/QPointer>
@@ -11,6 +12,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QScrollBar>
@@ -23,6 +25,7 @@
 #include "tests/toolkit/event_pump.h"
 #include "toolkit/controls.h"
 #include "toolkit/dnd.h"
+#include "toolkit/folder_picker.h"
 #include "toolkit/listview.h"
 #include "toolkit/qt_driver_qt.h"
 
@@ -526,6 +529,38 @@ TEST(QtFont, ValuesReachTheQFontAndTheMeasures) {
     p.select(old);
     EXPECT_GT(wide.cx, thin.cx);
     EXPECT_GE(thin.cy, 20);
+}
+
+// The folder picker answers the folder the user chose (a name with a character beyond Latin-1
+// survives) and false when cancelled.
+TEST_F(QtDriver, FolderPickerAnswersTheChosenFolder) {
+    const QString base = QDir::tempPath() +
+                         QStringLiteral("/orvel-picker-%1").arg(QCoreApplication::applicationPid());
+    const QString chosen = base + QStringLiteral("/Fotos \u00e9\u20ac");
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    auto answer = [](const QString& folder) {
+        QTimer::singleShot(0, [folder] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (folder.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->setDirectory(folder);
+            dialog->selectFile(folder);
+            static_cast<QDialog*>(dialog)->accept(); // the button the user presses
+        });
+    };
+    str got;
+    answer(chosen);
+    EXPECT_TRUE(pickFolder(top->window(), u"Copy to", qt::totext(base), got));
+    EXPECT_EQ(got, qt::totext(chosen));
+    answer(QString());
+    str untouched(u"kept");
+    EXPECT_FALSE(pickFolder(top->window(), u"Copy to", qt::totext(base), untouched));
+    EXPECT_EQ(untouched, str(u"kept"));
+    QDir(base).removeRecursively();
 }
 
 } // namespace
