@@ -40,64 +40,6 @@ TEST(WidgetPaint, SolidBackgroundAndChildrenAtTheirPlaces) {
     EXPECT_GE(child.paints, 1);
 }
 
-TEST(WidgetPaint, BackgroundModes) {
-    vPixmap tile(3, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            tile.setPixel(x, y, 0xFF000000u | (0x10 * (x + 1)) << 16 | (0x10 * (y + 1)));
-    struct row {
-        int mode;
-        const char* name;
-    };
-    const row rows[] = {{background_button_face, "system colour 15"},
-                        {background_window, "system colour 5"},
-                        {background_color, "colour"},
-                        {background_image, "image"},
-                        {background_image_tiled, "tiled"},
-                        {background_none, "nothing"}};
-    for (const row& r : rows) {
-        window_setup s;
-        recording_widget w(&s.top, u"mode");
-        w.setGeometry(0, 0, 9, 6);
-        if (r.mode == background_color)
-            w.setBackgroundColor(0x00ABCDEF);
-        w.backgroundImage().copyFrom(tile);
-        w.setBackgroundMode(r.mode);
-        vPixmap pre(9, 6);
-        pre.fill(0x00010203);
-        // Print into a prefilled image so that "nothing painted" shows.
-        SendMessageW(w.window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pre.dc()),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-        for (int y = 0; y < 6; ++y) {
-            for (int x = 0; x < 9; ++x) {
-                vColor want = 0;
-                switch (r.mode) {
-                case background_button_face:
-                    want = systemColor(COLOR_BTNFACE);
-                    break;
-                case background_window:
-                    want = systemColor(COLOR_WINDOW);
-                    break;
-                case background_color:
-                    want = 0xABCDEF;
-                    break;
-                case background_image:
-                    want = x < 3 && y < 2 ? tile.pixel(x, y) : 0x010203;
-                    break;
-                case background_image_tiled:
-                    want = tile.pixel(x % 3, y % 2);
-                    break;
-                default:
-                    want = 0x010203;
-                    break;
-                }
-                ASSERT_EQ(rgb(pre, x, y), want & 0xFFFFFF) << r.name << " at " << x << "," << y;
-            }
-        }
-    }
-}
-
 TEST(WidgetPaint, KeyedColourImageIsPaintedWithItsRedReplaced) {
     window_setup s;
     recording_widget w(&s.top, u"keyed");
@@ -191,31 +133,6 @@ TEST(WidgetHitTest, TransparentModeNeverTakesThePointer) {
     // Back to an opaque mode: the window is no longer transparent to the platform.
     t.w.setBackgroundMode(background_color);
     EXPECT_FALSE(GetWindowLongPtrW(t.w.window(), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
-}
-
-TEST(WidgetHitTest, HitTestWithoutWindow) {
-    recording_widget w(nullptr, u"none", widget_toplevel_default | widget_no_create);
-    EXPECT_EQ(w.hitTest(0, 0), -2);
-}
-
-TEST(WidgetPaint, BlendedBackgroundOverTheParent) {
-    vBlendLibrary msimg32;
-    window_setup s;
-    recording_widget w(&s.top, u"blend");
-    w.setGeometry(0, 0, 20, 10);
-    vPixmap& image = w.backgroundImage();
-    image.create(10, 10);
-    image.fill(0xFF00FF00);
-    image.fillRect(0, 0, 5, 10, 0);
-    w.setBackgroundMode(background_blend);
-    vPixmap out(20, 10);
-    out.fill(0x00FF0000);
-    SendMessageW(w.window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(out.dc()),
-                 PRF_CLIENT | PRF_ERASEBKGND);
-    GdiFlush();
-    EXPECT_EQ(rgb(out, 2, 2), 0xFF0000u);  // transparent pixels leave the red
-    EXPECT_EQ(rgb(out, 7, 2), 0x00FF00u);  // opaque ones cover it
-    EXPECT_EQ(rgb(out, 15, 2), 0xFF0000u); // not repeated
 }
 
 } // namespace
