@@ -71,7 +71,6 @@ public:
     void takeReports();
     // Tab order: the four tab buttons, then the shown page's controls in reading order.
     std::vector<vwin::vWidget*> focusOrder() const;
-    bool dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) override;
     // With unsaved menu edits a close asks first (OK closes, Cancel keeps the window).
     bool canClose() override;
 

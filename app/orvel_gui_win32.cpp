@@ -78,6 +78,8 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
     }
     const OrvelPoint origin = orvel_layout::placement(*pointer);
     setGeometry(origin.x, origin.y, orvel_layout::client_width, orvel_layout::client_height);
+    // No smaller than what shows every tab, list and button whole.
+    setMinimumClientSize(orvel_layout::min_client_width, orvel_layout::min_client_height);
     setTimer(progress_timer, progress_period_ms);
     showNormal();
 }
@@ -124,9 +126,8 @@ void OrvelGUI::selectTab(int index) {
         return;
     // The focus must not stay in a view that is being hidden: keys would go on reaching it.
     // On a tab button it moves to the chosen one.
-    HWND focus = GetFocus();
-    bool focusLeaves =
-        focus && views_[tab_] && views_[tab_]->window() && IsChild(views_[tab_]->window(), focus);
+    HWND focus = focusedWindow();
+    bool focusLeaves = focus && views_[tab_] && views_[tab_]->holds(focus);
     for (const auto& button : buttons_)
         focusLeaves = focusLeaves || (focus && button && button->window() == focus);
     tab_ = index;
@@ -169,16 +170,13 @@ bool OrvelGUI::focusNext(HWND from, bool forward) {
     const int n = static_cast<int>(order.size());
     // The control that holds `from` (an edit field belongs to its list); none: from the start.
     int at = forward ? -1 : n;
-    for (int i = 0; i < n; ++i) {
-        HWND own = order[i] ? order[i]->window() : nullptr;
-        if (own && (own == from || IsChild(own, from)))
+    for (int i = 0; i < n; ++i)
+        if (order[i] && order[i]->holds(from))
             at = i;
-    }
     for (int step = 1; step <= n; ++step) {
         const int i = ((at + (forward ? step : -step)) % n + n) % n;
-        HWND target = order[i] ? order[i]->window() : nullptr;
-        if (target && IsWindowVisible(target) && IsWindowEnabled(target)) {
-            SetFocus(target);
+        if (order[i] && order[i]->canTakeFocus()) {
+            order[i]->setFocus();
             return true;
         }
     }
@@ -226,21 +224,6 @@ bool OrvelGUI::mayDiscardEdits(ui_text key) {
 
 bool OrvelGUI::canClose() {
     return mayDiscardEdits(ui_text::unsaved_close);
-}
-
-bool OrvelGUI::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRESULT& result) {
-    if (message == WM_GETMINMAXINFO) {
-        // No smaller than what shows every tab, list and button whole.
-        RECT frame{0, 0, orvel_layout::min_client_width, orvel_layout::min_client_height};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-        auto* limits = reinterpret_cast<MINMAXINFO*>(param);
-        limits->ptMinTrackSize.x = frame.right - frame.left;
-        limits->ptMinTrackSize.y = frame.bottom - frame.top;
-        result = 0;
-        return true;
-    }
-    return vWidget::dispatch(window, message, word, param, result);
 }
 
 void OrvelGUI::setProgressInfo(const char16_t* text) {

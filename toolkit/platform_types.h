@@ -150,6 +150,10 @@ inline constexpr unsigned DT_CALCRECT = 0x0400;
 inline constexpr unsigned DT_NOPREFIX = 0x0800;
 inline constexpr unsigned DT_END_ELLIPSIS = 0x8000;
 
+// Background modes of text drawing.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+
 // Edit control notifications.
 inline constexpr unsigned EN_SETFOCUS = 0x0100;
 inline constexpr unsigned EN_KILLFOCUS = 0x0200;

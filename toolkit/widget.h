@@ -317,6 +317,14 @@ public:
 
     void setFocus();
     bool hasFocus() const;
+    // The window holding the keyboard focus on the calling thread (null when none).
+    static HWND focusedWindow();
+    // `window` is this widget's own window or lies inside it.
+    bool holds(HWND window) const;
+    // Shown and enabled: the focus can go to it.
+    bool canTakeFocus() const;
+    // The smallest client size a drag of the frame leaves (0 x 0: no limit).
+    void setMinimumClientSize(int w, int h);
     void capture();
     void releaseCapture();
     bool hasCapture() const;
@@ -411,7 +419,9 @@ protected:
     double hScale_ = 1.0;
     double vScale_ = 1.0;
     std::uint32_t flags_ = 0;
-    tab_order tabOrder_; // GUI thread
+    tab_order tabOrder_;   // GUI thread
+    int minimumWidth_ = 0; // client size limits of setMinimumClientSize (GUI thread)
+    int minimumHeight_ = 0;
 
     vDropTarget* dropTarget_ = nullptr; // owned registration (released by revokeDrops)
     bool itemDrags_ = false;

@@ -37,6 +37,19 @@ bool vWidget::dispatch(HWND window, UINT message, WPARAM word, LPARAM param, LRE
             redraw(nullptr, redraw_frame);
         moved(GET_X_LPARAM(param), GET_Y_LPARAM(param));
         return true;
+    case WM_GETMINMAXINFO: {
+        if (minimumWidth_ <= 0 && minimumHeight_ <= 0)
+            return false;
+        // The frame around the smallest client area.
+        RECT frame{0, 0, minimumWidth_, minimumHeight_};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        auto* limits = reinterpret_cast<MINMAXINFO*>(param);
+        limits->ptMinTrackSize.x = frame.right - frame.left;
+        limits->ptMinTrackSize.y = frame.bottom - frame.top;
+        result = 0;
+        return true;
+    }
     case WM_SIZE:
         // A size change caused by the resize handler itself is ignored.
         if (!inResize_) {

@@ -289,6 +289,32 @@ bool vWidget::hasFocus() const {
     return h && h->hasFocus();
 }
 
+HWND vWidget::focusedWindow() {
+    // The host holding the focus, or the one around the Qt widget that has it (a line edit).
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (auto* h = dynamic_cast<qt::host*>(w))
+            return qt::handle_of(h);
+    return nullptr;
+}
+
+bool vWidget::holds(HWND window) const {
+    qt::host* self = host_or_null(window_);
+    qt::host* other = host_or_null(window);
+    return self && other && (self == other || self->isAncestorOf(other));
+}
+
+bool vWidget::canTakeFocus() const {
+    qt::host* h = host_or_null(window_);
+    return h && h->isVisible() && h->isEnabled();
+}
+
+void vWidget::setMinimumClientSize(int w, int h) {
+    minimumWidth_ = w;
+    minimumHeight_ = h;
+    if (qt::host* self = host_or_null(window_))
+        self->setMinimumSize(w, h);
+}
+
 void vWidget::capture() {
     // A pressed button keeps the pointer's events at its widget (Qt's implicit grab).
 }

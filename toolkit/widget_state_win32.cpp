@@ -40,6 +40,24 @@ bool vWidget::hasFocus() const {
     return window_ && GetFocus() == window_;
 }
 
+HWND vWidget::focusedWindow() {
+    return GetFocus();
+}
+
+bool vWidget::holds(HWND window) const {
+    return window_ && window && (window == window_ || IsChild(window_, window));
+}
+
+bool vWidget::canTakeFocus() const {
+    return window_ && IsWindowVisible(window_) && IsWindowEnabled(window_);
+}
+
+void vWidget::setMinimumClientSize(int w, int h) {
+    // Applied by the dispatch of WM_GETMINMAXINFO.
+    minimumWidth_ = w;
+    minimumHeight_ = h;
+}
+
 void vWidget::capture() {
     if (window_)
         SetCapture(window_);
