@@ -21,15 +21,6 @@ std::filesystem::path fs_path(const str& name) {
     return std::filesystem::path(std::u16string(name.c_str(), name.length()));
 }
 
-// The size of an existing regular PC file; false for a missing file, a folder or another kind.
-bool regular_file_size(const str& name, std::uint64_t& size) {
-    std::error_code ec;
-    const std::filesystem::path path = fs_path(name);
-    if (name.empty() || !std::filesystem::is_regular_file(path, ec))
-        return false;
-    size = std::filesystem::file_size(path, ec);
-    return !ec;
-}
 } // namespace
 
 void SamsungJob::execute(SamsungComm&) {}
@@ -122,6 +113,19 @@ bool keep_walk_failure(link_failure& kept, const link_failure& why) {
         kept.error = link_error::no_port;
     return ends_walk;
 }
+
+// Counts a failed item of a walk: its problem line ("<verb><item>" completes a refusal) and,
+// by the rule of keep_walk_failure, the failure and item kept. True when the walk ends.
+bool note_walk_failure(job_report& tally, link_failure& kept, const link_failure& why,
+                       const char16_t* verb, const str& item) {
+    str what(verb);
+    what.append(item);
+    tally.addProblem(item, describe(why, what));
+    const bool ends = keep_walk_failure(kept, why);
+    if (ends || tally.failedItem.empty())
+        tally.failedItem = item;
+    return ends;
+}
 } // namespace
 
 bool ReadDirCommand::safeName(const str& name) {
@@ -156,13 +160,7 @@ void ReadDirCommand::describe(job_report& report) const {
 
 void ReadDirCommand::noteFailure(const link_failure& why, const str& item) {
     ++failures_;
-    str what(u"copy ");
-    what.append(item);
-    tally_.addProblem(item, ::describe(why, what));
-    const bool ends = keep_walk_failure(failure_, why);
-    if (ends || tally_.failedItem.empty())
-        tally_.failedItem = item;
-    if (ends)
+    if (note_walk_failure(tally_, failure_, why, u"copy ", item))
         stopped_ = true;
 }
 
@@ -263,7 +261,7 @@ void ReadFileCommand::describe(job_report& report) const {
 
 std::int32_t WriteFileCommand::weight() {
     std::uint64_t size = 0;
-    if (!regular_file_size(pc_, size))
+    if (!pc_regular_file_size(pc_, size))
         return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
 }
@@ -271,11 +269,8 @@ std::int32_t WriteFileCommand::weight() {
 void WriteFileCommand::execute(SamsungComm& link) {
     std::uint64_t size = 0;
     // A folder or a missing file would otherwise open a phone file for nothing.
-    if (!regular_file_size(pc_, size)) {
-        str why(u"cannot read PC file ");
-        why.append(pc_);
-        why.append(u": it is no regular file");
-        outcome(false, link_failure{link_error::pc_file, why});
+    if (!pc_regular_file_size(pc_, size)) {
+        outcome(false, pc_not_regular(pc_));
         return;
     }
     const bool done = link.protocol().putFile(pc_, phone_);
@@ -462,13 +457,7 @@ void WriteDirCommand::describe(job_report& report) const {
 
 void WriteDirCommand::noteFailure(const link_failure& why, const str& item) {
     ++failures_;
-    str what(u"upload ");
-    what.append(item);
-    tally_.addProblem(item, ::describe(why, what));
-    const bool ends = keep_walk_failure(failure_, why);
-    if (ends || tally_.failedItem.empty())
-        tally_.failedItem = item;
-    if (ends)
+    if (note_walk_failure(tally_, failure_, why, u"upload ", item))
         stopped_ = true;
 }
 

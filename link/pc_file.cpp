@@ -1,4 +1,5 @@
-// The portable parts of the fetch file: its temporary name and its failure text.
+// The portable parts of the PC files: the fetch file's temporary name and failure text, and
+// what a file to send must be.
 
 #include "link/pc_file.h"
 
@@ -82,4 +83,22 @@ void pc_fetch_file::removeStaleParts(const str& folder) {
     } catch (const std::exception&) {
         // A folder name without a form for the file system: nothing to clean there.
     }
+}
+
+bool pc_regular_file_size(const str& name, std::uint64_t& size) {
+    if (name.empty())
+        return false;
+    std::error_code ec;
+    const std::filesystem::path path(std::u16string(name.c_str(), name.length()));
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    size = std::filesystem::file_size(path, ec);
+    return !ec;
+}
+
+link_failure pc_not_regular(const str& name) {
+    link_failure why{link_error::pc_file, str(u"cannot read PC file ")};
+    why.detail.append(name);
+    why.detail.append(u": it is no regular file");
+    return why;
 }

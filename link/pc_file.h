@@ -22,6 +22,12 @@
 #include "core/stream.h"
 #include "link/link_failure.h"
 
+// The size of an existing regular PC file; false for a missing file, a folder or another kind.
+bool pc_regular_file_size(const str& name, std::uint64_t& size);
+// Why a PC path that is no regular file cannot be sent ("cannot read PC file <name>: it is no
+// regular file").
+link_failure pc_not_regular(const str& name);
+
 class pc_fetch_file : public iobase {
 public:
     pc_fetch_file();

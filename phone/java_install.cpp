@@ -1,27 +1,8 @@
 #include "phone/java_install.h"
 
-#include <filesystem>
-#include <string>
-#include <system_error>
-
+#include "link/pc_file.h"
 #include "link/samsung_comm.h"
 #include "phone/java_app.h"
-
-namespace {
-
-// The size of a regular PC file; false for anything else.
-bool pc_file_size(const str& name, std::uint64_t& size) {
-    if (name.empty())
-        return false;
-    std::error_code ec;
-    const std::filesystem::path path(std::u16string(name.c_str(), name.length()));
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-    size = std::filesystem::file_size(path, ec);
-    return !ec;
-}
-
-} // namespace
 
 InstallGameCommand::InstallGameCommand(const java_install& plan)
     : folder_(plan.folder), games_folder_(plan.gamesFolder), make_folder_(plan.makeFolder),
@@ -32,9 +13,9 @@ InstallGameCommand::~InstallGameCommand() = default;
 
 std::int32_t InstallGameCommand::weight() {
     std::uint64_t total = 0, size = 0;
-    if (pc_file_size(jar_pc_, size))
+    if (pc_regular_file_size(jar_pc_, size))
         total += size;
-    if (pc_file_size(jad_pc_, size))
+    if (pc_regular_file_size(jad_pc_, size))
         total += size;
     return static_cast<std::int32_t>(total & 0xFFFFFFFFu);
 }
@@ -51,11 +32,8 @@ bool InstallGameCommand::copy(SamsungComm& link, const str& pc, const str& phone
         return false;
     }
     std::uint64_t size = 0;
-    if (!pc_file_size(pc, size)) {
-        str why(u"cannot read PC file ");
-        why.append(pc);
-        why.append(u": it is no regular file");
-        stop(phone, link_failure{link_error::pc_file, why});
+    if (!pc_regular_file_size(pc, size)) {
+        stop(phone, pc_not_regular(pc));
         return false;
     }
     if (!protocol.putFile(pc, phone)) {
