@@ -40,11 +40,13 @@ private:
     str port_;
 };
 
-// Where the view finds its ports: a registry to walk (null: the system's own discovery) and a
-// probe of a USB port (empty: the link's probePort).
+// Where the view finds its ports: a registry to walk (null: the system's own discovery), a
+// probe of a USB port (empty: the link's probePort) and ports the user named (records
+// "name:port;", listed after the discovered ones, unprobed, so Auto Connect tries them first).
 struct OrvelPortDiscovery {
     registry* reg = nullptr;
     std::function<bool(const str& port)> probe;
+    str given = str();
 };
 
 // The port list: Return on a row emits "activated"(row), which connects like a double-click.

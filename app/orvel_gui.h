@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/hw_view.h"
 #include "app/orvel_gui_model.h"
 #include "app/orvel_strip_model.h"
 #include "core/lang_texts.h"
@@ -44,8 +45,10 @@ public:
     // Builds the window with its buttons and views, connects the link's signals, places the
     // window by the pointer (the screen pointer unless a position is given) and shows it. The
     // link must outlive the window.
+    // The Devices view finds its ports by `discovery`.
     explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel " ORVEL_VERSION),
-                      std::optional<OrvelPoint> pointer = std::nullopt);
+                      std::optional<OrvelPoint> pointer = std::nullopt,
+                      const OrvelPortDiscovery& discovery = {});
     // Stops the link's work (waiting jobs dropped, port closed) and disconnects from it before
     // the views go, so no signal reaches a view that is being destroyed.
     ~OrvelGUI() override;

@@ -1,16 +1,24 @@
-# The Windows program orvel.exe: the entry of app/ (main_win32.cpp), the application library and
-# the resource script of res/. Skipped while the entry does not exist yet. Its resource and
+# The window program: orvel.exe on Windows (the entry app/main_win32.cpp, the application library
+# and the resource script of res/), natively orvel over the Qt driver (app/main_qt.cpp; the
+# pictures are built into the driver). Skipped without a toolkit driver. Its resource and
 # end-to-end checks are in orvel_e2e.cmake.
 include_guard(GLOBAL)
 
-set(ORVEL_ENTRY "${PROJECT_SOURCE_DIR}/app/main_win32.cpp")
-set(ORVEL_RESOURCES "${PROJECT_SOURCE_DIR}/res/orvel.rc")
+if(WIN32)
+    set(ORVEL_ENTRY "${PROJECT_SOURCE_DIR}/app/main_win32.cpp")
+    set(ORVEL_RESOURCES "${PROJECT_SOURCE_DIR}/res/orvel.rc")
+elseif(ORVEL_QT_DRIVER)
+    set(ORVEL_ENTRY "${PROJECT_SOURCE_DIR}/app/main_qt.cpp")
+    set(ORVEL_RESOURCES "")
+else()
+    return()
+endif()
 # Notice the files when they appear later.
 file(GLOB orvel_program_watch CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/app/*.cpp"
     "${PROJECT_SOURCE_DIR}/res/*.rc")
 if(EXISTS "${ORVEL_ENTRY}")
     set(srcs "${ORVEL_ENTRY}")
-    if(EXISTS "${ORVEL_RESOURCES}")
+    if(ORVEL_RESOURCES AND EXISTS "${ORVEL_RESOURCES}")
         list(APPEND srcs "${ORVEL_RESOURCES}")
     endif()
     # A GUI program: no console window of its own.
@@ -20,4 +28,6 @@ if(EXISTS "${ORVEL_ENTRY}")
     target_include_directories(orvel PRIVATE "${PROJECT_SOURCE_DIR}/res")
 endif()
 
-include("${CMAKE_CURRENT_LIST_DIR}/orvel_e2e.cmake")
+if(WIN32)
+    include("${CMAKE_CURRENT_LIST_DIR}/orvel_e2e.cmake")
+endif()

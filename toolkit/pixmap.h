@@ -12,6 +12,10 @@
 
 namespace vwin {
 
+// The module whose resources are the program's own pictures (the program file on Windows; the
+// Qt driver's pictures are built into the program and need none).
+HMODULE programResources();
+
 class vPixmap : public vPainter {
 public:
     // Empty: width and height -1, 32 bits per pixel, no bitmap.

@@ -113,6 +113,10 @@ bool vPixmap::fromBitmap(HBITMAP bitmap) {
     return lines == h;
 }
 
+HMODULE programResources() {
+    return GetModuleHandleW(nullptr);
+}
+
 bool vPixmap::loadResource(HMODULE module, int id, int size) {
     release();
     if (!module && id >= 0 && id < 32000)

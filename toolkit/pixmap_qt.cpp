@@ -2,11 +2,16 @@
 // memory is written directly; its rows are top-down. The image is the target of the pixmap's own
 // memory context, so the painter's operations draw on it.
 
+#include <QtCore/QBuffer>
+#include <QtGui/QImageReader>
 #include <QtGui/QPainter>
 #include <QtWidgets/QWidget>
 
+#include <cstdlib>
 #include <cstring>
+#include <span>
 
+#include "toolkit/embedded_resources.h"
 #include "toolkit/pixmap.h"
 #include "toolkit/qt_driver_qt.h"
 
@@ -256,10 +261,44 @@ bool vPixmap::grabWindow(HWND window, bool, int width, int height, int x, int y,
     return true;
 }
 
-// The program's resources are Windows resources: none to load here.
-bool vPixmap::loadResource(HMODULE, int, int) {
+HMODULE programResources() {
+    return nullptr;
+}
+
+// The program's pictures are built into it (embedded_resources.h); the module is not used. An icon
+// file gives its image nearest to `size` (0: 32 pixels) with its alpha; a bitmap its colours with
+// a zero top byte, as a Windows bitmap resource has.
+bool vPixmap::loadResource(HMODULE, int id, int size) {
     release();
-    return false;
+    const std::span<const unsigned char> bytes = embeddedResource(id);
+    if (bytes.empty())
+        return false;
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const bool icon = reader.format() == "ico";
+    const int wanted = size > 0 ? size : 32;
+    QImage best;
+    for (int i = 0, n = icon ? reader.imageCount() : 1; i < n; ++i) {
+        if (icon && !reader.jumpToImage(i))
+            break;
+        QImage image = reader.read();
+        if (image.isNull())
+            continue;
+        if (best.isNull() || std::abs(image.width() - wanted) < std::abs(best.width() - wanted))
+            best = std::move(image);
+    }
+    if (best.isNull())
+        return false;
+    best = best.convertToFormat(icon ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (!adoptRows(best.constBits(), best.width(), best.height(),
+                   static_cast<int>(best.bytesPerLine()), true))
+        return false;
+    if (!icon)
+        for (std::size_t i = 0, n = static_cast<std::size_t>(pixWidth_) * pixHeight_; i < n; ++i)
+            pixels_[i] &= 0x00FFFFFF;
+    return true;
 }
 
 } // namespace vwin

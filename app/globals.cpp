@@ -3,8 +3,6 @@
 
 #include "app/globals.h"
 
-#include <windows.h>
-
 #include "orvel_version.h"
 
 namespace {
@@ -18,7 +16,7 @@ vwin::vBlendLibrary msimg32;
 SamsungComm the_link;
 const str base_title(u"Orvel " ORVEL_VERSION);
 vwin::vFont button_font(u"Tahoma", 15, 75, 0, 100);
-OrvelButtonImages button_images(GetModuleHandleW(nullptr));
+OrvelButtonImages button_images(vwin::programResources());
 
 // A registration, not one of the objects listed in globals.h: makes the font and images above
 // the look of every OrvelButton(parent, text) while they live, and takes it back before they go.

@@ -1,4 +1,4 @@
-// The six button images, loaded from the program's bitmap resources.
+// The six button images, loaded from the program's bitmap resources (see vPixmap::loadResource).
 
 #include "toolkit/orvel_button.h"
 

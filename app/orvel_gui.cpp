@@ -34,7 +34,8 @@ str OrvelGUI::creditLine() {
     return uiTextWith(ui_text::credit, str(u"Orvel " ORVEL_VERSION));
 }
 
-OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer)
+OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer,
+                   const OrvelPortDiscovery& discovery)
     : vWidget(nullptr, baseTitle.c_str()), link_(link), baseTitle_(baseTitle),
       progress_(creditLine().c_str()) {
     setBackgroundColor(orvel_color::white);
@@ -50,7 +51,7 @@ OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelP
         buttons_[i] = std::make_unique<OrvelButton>(this, uiText(labels[i]));
         switch (i) {
         case tab_devices:
-            views_[i] = adopt(devices_, new OrvelHWView(this, link_));
+            views_[i] = adopt(devices_, new OrvelHWView(this, link_, discovery));
             break;
         case tab_browser:
             views_[i] = adopt(browser_, new OrvelFolderView(this, link_));

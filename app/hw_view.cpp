@@ -103,6 +103,8 @@ void OrvelHWView::findPorts() {
             new portItem(&portList_, record.name, record.port, &usbIcon_);
     for (const OrvelPortRecord& record : portRecords(bluetoothPorts_))
         new portItem(&portList_, record.name, record.port, &bluetoothIcon_);
+    for (const OrvelPortRecord& record : portRecords(discovery.given))
+        new portItem(&portList_, record.name, record.port, &usbIcon_);
 }
 
 void OrvelHWView::findPortsAgain() {

@@ -1,0 +1,83 @@
+// orvel: the window program on Linux and other systems with Qt. Ports given with --port are
+// listed in the Devices tab beside the discovered ones.
+
+#include <QtCore/QBuffer>
+#include <QtGui/QIcon>
+#include <QtGui/QImageReader>
+#include <QtWidgets/QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <span>
+
+#include "app/globals.h"
+#include "app/hw_view.h"
+#include "app/orvel_gui.h"
+#include "link/port_discovery.h"
+#include "orvel_version.h"
+#include "toolkit/embedded_resources.h"
+#include "toolkit/widget.h"
+
+namespace {
+
+constexpr int program_icon_id = 101;
+
+void usage(std::FILE* to) {
+    std::fputs("usage: orvel [--port DEVICE]...\n"
+               "  --port DEVICE  list the serial device DEVICE (e.g. /dev/ttyACM0) in Devices\n",
+               to);
+}
+
+// Every image of the program's icon file.
+QIcon programIcon() {
+    const std::span<const unsigned char> bytes = vwin::embeddedResource(program_icon_id);
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    QIcon icon;
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Each line the program writes reaches a pipe reading it at once.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("orvel");
+    QApplication::setApplicationVersion(ORVEL_VERSION);
+    QGuiApplication::setDesktopFileName("orvel");
+    QApplication::setWindowIcon(programIcon());
+
+    OrvelPortDiscovery discovery;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            const str device = str::from_utf8(argv[++i]);
+            appendPortRecord(discovery.given, device, device);
+        } else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            usage(stdout);
+            return 0;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("orvel " ORVEL_VERSION);
+            return 0;
+        } else {
+            std::fprintf(stderr, "orvel: unknown argument '%s'\n", argv[i]);
+            usage(stderr);
+            return 2;
+        }
+    }
+
+    OrvelGUI gui(theLink(), orvelBaseTitle(), std::nullopt, discovery);
+    if (!gui.isWindow())
+        return 1;
+    vwin::setMainWindow(gui.window());
+    const int status = QApplication::exec();
+    vwin::setMainWindow(nullptr);
+    return status;
+}
