@@ -10,8 +10,8 @@
 //     bench_listview [repeats]         (Win32, default 15 paints per figure)
 //     bench_listview_paint [repeats]   (Qt)
 //
-// The including program supplies pump_until and pump_pending (see tests/toolkit/event_pump.h)
-// and calls listview_bench_main once its GUI is ready.
+// The event pump is the test support's (tests/support/gui_pump.h); the including program calls
+// listview_bench_main once its GUI is ready.
 
 #include <algorithm>
 #include <atomic>
@@ -22,10 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/gui_pump.h"
 #include "toolkit/listview.h"
-
-bool pump_until(const std::function<bool()>& done, int timeout_ms);
-void pump_pending();
 
 using namespace vwin;
 

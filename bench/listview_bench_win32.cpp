@@ -1,6 +1,6 @@
 // List view speed over the Win32 driver (see listview_bench.h).
 
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 
 #include "bench/listview_bench.h"
 

@@ -22,7 +22,7 @@
 #include "app/folder_view.h"
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
 

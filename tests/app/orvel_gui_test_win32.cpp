@@ -20,7 +20,7 @@
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
 #include "tests/app/window_probe_win32.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
 

@@ -17,7 +17,7 @@
 #include "core/lang.h"
 #include "orvel_version.h"
 #include "tests/app/window_probe_win32.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "toolkit/widget.h"
 
 using namespace vwin;

@@ -20,7 +20,7 @@
 #include "phone/java_view.h"
 #include "tests/link/signal_log.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
 #include "tests/toolkit/dnd_fake_data_win32.h"

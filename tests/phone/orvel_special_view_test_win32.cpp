@@ -17,7 +17,7 @@
 #include "phone/orvel_special_view.h"
 #include "tests/link/signal_log.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
 

@@ -1,4 +1,4 @@
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/toolkit/dnd_fake_data_win32.h"
 #include "toolkit/dnd.h"
 #include "toolkit/widget.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/vobject.h"
-#include "tests/toolkit/event_pump.h"
+#include "tests/support/gui_pump.h"
 #include "toolkit/listview.h"
 
 namespace listview_test {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/vobject.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "tests/toolkit/listview_fixture.h"
 #include "toolkit/listview.h"
 

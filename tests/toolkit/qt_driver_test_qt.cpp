@@ -22,7 +22,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/toolkit/event_pump.h"
+#include "tests/support/gui_pump.h"
 #include "toolkit/controls.h"
 #include "toolkit/dnd.h"
 #include "toolkit/folder_picker.h"

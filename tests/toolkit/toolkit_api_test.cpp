@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include "tests/toolkit/event_pump.h"
+#include "tests/support/gui_pump.h"
 #include "toolkit/listview.h"
 #include "toolkit/widget.h"
 

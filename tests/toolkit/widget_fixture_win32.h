@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/vobject.h"
-#include "tests/support/gui_pump_win32.h"
+#include "tests/support/gui_pump.h"
 #include "toolkit/controls.h"
 #include "toolkit/widget.h"
 

@@ -1,6 +1,8 @@
 #pragma once
-// Message pumping for tests that drive windows: wait for a condition with a bounded poll while
-// the calling thread's messages are dispatched (never a fixed sleep).
+// Event pumping for tests that drive windows, with either toolkit driver: wait for a condition
+// with a bounded poll while the calling thread's messages are dispatched (never a fixed sleep).
+// The Qt side also makes the program's one QApplication (off-screen unless QT_QPA_PLATFORM asks
+// for a display) before the first test.
 
 #include <functional>
 
@@ -15,7 +17,8 @@ void pump_pending();
 // Holds the desktop's pointer for one test: test programs running at the same time share the
 // pointer and the top of the window stack, so a test that moves the real pointer or runs the
 // platform's drag loop takes this lock (a mutex named for all processes) first. An abandoned lock
-// (its holder died) is taken over.
+// (its holder died) is taken over. Off-screen (Qt) each program has a pointer of its own: the
+// lock is held at once.
 class desktop_lock {
 public:
     desktop_lock();

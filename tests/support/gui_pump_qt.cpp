@@ -1,36 +1,35 @@
-// The Qt driver's tests: one QApplication for the whole program (widgets need it), drawn
-// off-screen unless QT_QPA_PLATFORM asks for a display; and the event pump of event_pump.h.
+// Tests and benchmarks of windows over the Qt driver: one QApplication for the whole program
+// (widgets need it), made while the program starts, drawn off-screen unless QT_QPA_PLATFORM asks
+// for a display; and the event pump of gui_pump.h.
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QEventLoop>
 #include <QtWidgets/QApplication>
-#include <gtest/gtest.h>
 
-#include <memory>
-
-#include "tests/toolkit/event_pump.h"
+#include "tests/support/gui_pump.h"
 
 namespace {
 
-class qt_application final : public testing::Environment {
+// Made before main runs, so widgets made by test fixtures and benchmarks find it. It is kept
+// for the life of the process: after main, Qt's own process-wide objects that its destructor
+// needs may already be gone.
+class gui_application {
 public:
-    void SetUp() override {
+    gui_application() {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QApplication>(argc_, argv_);
+        app_ = new QApplication(argc_, argv_);
     }
-    void TearDown() override { app_.reset(); }
 
 private:
     int argc_ = 1;
-    char name_[16] = "toolkit_tests";
+    char name_[16] = "orvel_tests";
     char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
+    QApplication* app_ = nullptr;
 };
 
-[[maybe_unused]] testing::Environment* const environment =
-    testing::AddGlobalTestEnvironment(new qt_application);
+gui_application application;
 
 } // namespace
 
@@ -51,3 +50,7 @@ void pump_pending() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
+
+desktop_lock::desktop_lock() : held_(true) {}
+
+desktop_lock::~desktop_lock() = default;
