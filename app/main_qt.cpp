@@ -49,12 +49,6 @@ QIcon programIcon() {
 int main(int argc, char** argv) {
     // Each line the program writes reaches a pipe reading it at once.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("orvel");
-    QApplication::setApplicationVersion(ORVEL_VERSION);
-    QGuiApplication::setDesktopFileName("orvel");
-    QApplication::setWindowIcon(programIcon());
-
     OrvelPortDiscovery discovery;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
@@ -72,6 +66,12 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("orvel");
+    QApplication::setApplicationVersion(ORVEL_VERSION);
+    QGuiApplication::setDesktopFileName("orvel");
+    QApplication::setWindowIcon(programIcon());
 
     OrvelGUI gui(theLink(), orvelBaseTitle(), std::nullopt, discovery);
     if (!gui.isWindow())

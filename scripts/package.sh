@@ -137,7 +137,9 @@ package_windows() {
 
 package_linux() {
     local dir=${builds}linux name=orvelctl-$version-linux-x86_64 stage
-    build "$dir" "orvelctl orvel-phonesim"
+    # The command-line archive: built without the Qt driver, so no window program or toolkit is
+    # compiled and `cmake --install` installs only what the archive holds.
+    build "$dir" "orvelctl orvel-phonesim" -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
     stage=$dir/stage
     rm -rf "$stage" && mkdir -p "$stage"
     cmake --install "$dir" --prefix "$stage/$name" --strip >/dev/null || die "cmake --install failed"

@@ -27,6 +27,8 @@ requirements=(
     "libgtest-dev|/usr/include/gtest/gtest.h"
     "libgtest-dev|/usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake"
     "qt6-base-dev|/usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake"
+    "desktop-file-utils|desktop-file-validate"
+    "file|file"
     "googletest|/usr/src/googletest/CMakeLists.txt"
     "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
     "gcc-mingw-w64-x86-64-posix|x86_64-w64-mingw32-gcc-posix"

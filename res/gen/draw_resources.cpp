@@ -1,5 +1,6 @@
 // Draws the program's pictures and writes them as the files that res/orvel.rc compiles in:
 //   orvel.ico            the program icon (32 x 32 and 16 x 16, 32 bits with alpha)
+//   orvel.png            the same drawing at 48 x 48, the Linux program's desktop icon
 //   usb.bmp, bluetooth.bmp   the port icons of the Devices list (17 x 24, 8 bits per pixel)
 //   tab_*.bmp            the tab-button images: left cap, middle and right cap, normal and checked
 //                        (20 pixels high, 24 bits per pixel)
@@ -311,6 +312,70 @@ std::vector<std::uint8_t> ico(const std::vector<Canvas>& images) {
     return out.data;
 }
 
+// A PNG file of 8-bit RGBA rows (for the desktop icon of the Linux program). The image data is
+// kept in stored (uncompressed) deflate blocks: small images, and no compressor needed.
+std::vector<std::uint8_t> png(const Canvas& c) {
+    std::array<std::uint32_t, 256> crc_table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t v = n;
+        for (int k = 0; k < 8; ++k)
+            v = v & 1 ? 0xEDB88320u ^ (v >> 1) : v >> 1;
+        crc_table[n] = v;
+    }
+    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto be32 = [](std::vector<std::uint8_t>& to, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            to.push_back(std::uint8_t(v >> shift));
+    };
+    auto chunk = [&](const char* type, const std::vector<std::uint8_t>& body) {
+        be32(out, std::uint32_t(body.size()));
+        std::vector<std::uint8_t> typed(type, type + 4);
+        typed.insert(typed.end(), body.begin(), body.end());
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (std::uint8_t b : typed)
+            crc = crc_table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+        out.insert(out.end(), typed.begin(), typed.end());
+        be32(out, crc ^ 0xFFFFFFFFu);
+    };
+    std::vector<std::uint8_t> header;
+    be32(header, std::uint32_t(c.width()));
+    be32(header, std::uint32_t(c.height()));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
+    chunk("IHDR", header);
+
+    std::vector<std::uint8_t> raw;
+    for (int y = 0; y < c.height(); ++y) {
+        raw.push_back(0); // filter: none
+        for (int x = 0; x < c.width(); ++x) {
+            const Rgb p = c.colour(x, y);
+            const double a = c.alpha(x, y);
+            raw.insert(raw.end(), {a > 0 ? byte_of(p.r) : std::uint8_t(0),
+                                   a > 0 ? byte_of(p.g) : std::uint8_t(0),
+                                   a > 0 ? byte_of(p.b) : std::uint8_t(0), byte_of(a * 255)});
+        }
+    }
+    std::vector<std::uint8_t> z = {0x78, 0x01};
+    for (std::size_t at = 0; at < raw.size() || at == 0;) {
+        const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
+        z.push_back(at + n == raw.size() ? 1 : 0);
+        z.insert(z.end(), {std::uint8_t(n & 0xFF), std::uint8_t(n >> 8), std::uint8_t(~n & 0xFF),
+                           std::uint8_t((~n >> 8) & 0xFF)});
+        z.insert(z.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
+        at += n;
+        if (n == 0)
+            break;
+    }
+    std::uint32_t a1 = 1, a2 = 0;
+    for (std::uint8_t b : raw) {
+        a1 = (a1 + b) % 65521;
+        a2 = (a2 + a1) % 65521;
+    }
+    be32(z, (a2 << 16) | a1);
+    chunk("IDAT", z);
+    chunk("IEND", {});
+    return out;
+}
+
 // --- The pictures ---
 
 // The Bluetooth mark: a vertical stem with two arrow heads to the right and the two crossing
@@ -421,6 +486,7 @@ int main(int argc, char** argv) {
     const Canvas checked = tab_button(whole, checked_look);
     bool ok = true;
     ok &= write_file(dir + "orvel.ico", ico({program_icon(32), program_icon(16)}));
+    ok &= write_file(dir + "orvel.png", png(program_icon(48)));
     ok &= write_file(dir + "usb.bmp", bmp8_ramp(usb_icon(), blue));
     ok &= write_file(dir + "bluetooth.bmp", bmp8_ramp(bluetooth_icon(), blue));
     ok &= write_file(dir + "tab_left.bmp", bmp24(crop(normal, 0, cap_width)));

@@ -3,7 +3,8 @@
 # Installs into BUILD_DIR/install-check (DESTDIR) with the prefix /usr/local; the programs, their
 # manual pages, the completion and the licence must land where Linux looks for them, the installed
 # programs tell the version, the manual pages format without a warning and the completion
-# completes. Exits 0 when every check passed.
+# completes. A build with the window program also installs orvel with a valid desktop entry whose
+# program and icon are installed. Exits 0 when every check passed.
 set -u
 
 [ $# -eq 1 ] || {
@@ -36,6 +37,18 @@ check "the bash completion of orvelctl completes its commands" \
     [ "$(bash -c 'source "$1" && COMP_WORDS=(orvelctl --port /dev/x pu) COMP_CWORD=3 &&
         _orvelctl && echo "${COMPREPLY[*]}"' - "$completion" 2>&1)" = "put pull push" ]
 check "the licence is installed" [ -f "$prefix/share/doc/orvel/LICENSE" ]
+
+if [ -x "$build/bin/orvel" ]; then
+    entry=$prefix/share/applications/orvel.desktop
+    check "orvel is installed in bin and tells the version" \
+        [ "$("$prefix/bin/orvel" --version 2>&1)" = "orvel $version" ]
+    check "the desktop entry is valid" eval "[ -f '$entry' ] && desktop-file-validate '$entry'"
+    check "the desktop entry starts the installed orvel" \
+        eval "[ -x \"$prefix/bin/\$(sed -n 's/^Exec=//p' '$entry')\" ]"
+    check "the desktop entry's icon is installed as a 48 x 48 PNG" \
+        eval "file \"$prefix/share/icons/hicolor/48x48/apps/\$(sed -n 's/^Icon=//p' '$entry').png\" |
+            grep -q 'PNG image data, 48 x 48'"
+fi
 
 if [ $failures -gt 0 ]; then
     echo "install checks: $failures FAILED"
