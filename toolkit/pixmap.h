@@ -89,6 +89,10 @@ public:
     void setFlags(std::uint32_t flags) { flags_ = flags; }
 
 private:
+    // Driver parts of the shared pixel operations: queued drawing lands in the pixels, and the
+    // first pixel of row y (top row 0).
+    void flushDrawing() const;
+    std::uint32_t* rowAt(int y) const;
     bool adoptRows(const void* rows, int width, int height, int stride, bool topDown);
 
     int pixWidth_ = -1;

@@ -33,12 +33,10 @@ vPixmap::vPixmap(HMODULE module, int id, int size) : vPixmap() {
     loadResource(module, id, size);
 }
 
-vPixmap::~vPixmap() {
-    release();
-}
+void vPixmap::flushDrawing() const {}
 
-bool vPixmap::valid() const {
-    return bitmap_ != nullptr;
+std::uint32_t* vPixmap::rowAt(int y) const {
+    return pixels_ + static_cast<std::size_t>(y) * pixWidth_;
 }
 
 bool vPixmap::create(int width, int height, int) {
@@ -68,12 +66,6 @@ bool vPixmap::create(int width, int height, int) {
     return true;
 }
 
-bool vPixmap::ensureSize(int width, int height) {
-    if (bitmap_ && width == pixWidth_ && height == pixHeight_)
-        return true;
-    return create(width, height, 32);
-}
-
 void vPixmap::release() {
     if (dc_)
         dc_->image = nullptr;
@@ -83,69 +75,6 @@ void vPixmap::release() {
     pixWidth_ = pixHeight_ = 0;
     width_ = height_ = 0;
     deleteMemoryContext();
-}
-
-void vPixmap::fillRect(const RECT& rect, vColor color) {
-    if (!pixels_)
-        return;
-    int left = rect.left + originX_, right = rect.right + originX_;
-    int top = rect.top + originY_, bottom = rect.bottom + originY_;
-    if (left < 0)
-        left = 0;
-    if (top < 0)
-        top = 0;
-    if (right > pixWidth_)
-        right = pixWidth_;
-    if (bottom > pixHeight_)
-        bottom = pixHeight_;
-    for (int y = top; y < bottom; ++y) {
-        std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * pixWidth_;
-        for (int x = left; x < right; ++x)
-            row[x] = color;
-    }
-}
-
-void vPixmap::fill(vColor value) {
-    if (!pixels_)
-        return;
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    for (std::size_t i = 0; i < n; ++i)
-        pixels_[i] = value;
-}
-
-vColor vPixmap::pixel(int x, int y) const {
-    if (!pixels_ || x < 0 || y < 0 || x >= pixWidth_ || y >= pixHeight_)
-        return 0;
-    return pixels_[static_cast<std::size_t>(y) * pixWidth_ + x];
-}
-
-void vPixmap::setPixel(int x, int y, vColor value) {
-    if (!pixels_ || x < 0 || y < 0 || x >= pixWidth_ || y >= pixHeight_)
-        return;
-    pixels_[static_cast<std::size_t>(y) * pixWidth_ + x] = value;
-}
-
-int vPixmap::replaceColor(vColor key, vColor replacement, vColor mask) {
-    if (!pixels_)
-        return 0;
-    int count = 0;
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    for (std::size_t i = 0; i < n; ++i) {
-        if ((pixels_[i] & mask) == (key & mask)) {
-            pixels_[i] = replacement;
-            ++count;
-        }
-    }
-    return count;
-}
-
-void vPixmap::setAlpha(std::uint8_t alpha) {
-    if (!pixels_)
-        return;
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    const std::uint32_t a = static_cast<std::uint32_t>(alpha) << 24;
-    for (std::size_t i = 0; i < n; ++i)
-        pixels_[i] = (pixels_[i] & 0x00FFFFFF) | a;
 }
 
 bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, bool topDown) {
@@ -160,46 +89,6 @@ bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, boo
     }
     flags_ = 0;
     return true;
-}
-
-bool vPixmap::copyFrom(const vPixmap& other) {
-    if (&other == this)
-        return valid();
-    if (!other.pixels_) {
-        release();
-        return false;
-    }
-    if (!ensureSize(other.pixWidth_, other.pixHeight_))
-        return false;
-    std::memcpy(pixels_, other.pixels_,
-                static_cast<std::size_t>(pixWidth_) * pixHeight_ * sizeof(std::uint32_t));
-    flags_ = other.flags_;
-    return true;
-}
-
-void vPixmap::takeFrom(vPixmap& other) {
-    if (&other == this)
-        return;
-    release();
-    dc_ = other.dc_;
-    ownsDc_ = other.ownsDc_;
-    bitmap_ = other.bitmap_;
-    pixels_ = other.pixels_;
-    pixWidth_ = other.pixWidth_;
-    pixHeight_ = other.pixHeight_;
-    width_ = other.width_;
-    height_ = other.height_;
-    info_ = other.info_;
-    flags_ = other.flags_;
-    originX_ = other.originX_;
-    originY_ = other.originY_;
-    other.dc_ = nullptr;
-    other.ownsDc_ = false;
-    other.bitmap_ = nullptr;
-    other.pixels_ = nullptr;
-    other.pixWidth_ = other.pixHeight_ = 0;
-    other.width_ = other.height_ = 0;
-    other.originX_ = other.originY_ = 0;
 }
 
 // A packed DIB: 32-bit rows as they are, 24-bit rows widened; other depths are refused.

@@ -23,12 +23,14 @@ vPixmap::vPixmap(HMODULE module, int id, int size) : vPixmap() {
     loadResource(module, id, size);
 }
 
-vPixmap::~vPixmap() {
-    release();
+// GDI drawing queued for the bitmap lands first.
+void vPixmap::flushDrawing() const {
+    GdiFlush();
 }
 
-bool vPixmap::valid() const {
-    return bitmap_ != nullptr;
+// The section's rows are bottom-up.
+std::uint32_t* vPixmap::rowAt(int y) const {
+    return pixels_ + static_cast<std::size_t>(pixHeight_ - 1 - y) * pixWidth_;
 }
 
 bool vPixmap::create(int width, int height, int bitsPerPixel) {
@@ -65,12 +67,6 @@ bool vPixmap::create(int width, int height, int bitsPerPixel) {
     return true;
 }
 
-bool vPixmap::ensureSize(int width, int height) {
-    if (bitmap_ && width == pixWidth_ && height == pixHeight_)
-        return true;
-    return create(width, height, 32);
-}
-
 void vPixmap::release() {
     if (dc_ && previous_)
         SelectObject(dc_, previous_);
@@ -86,77 +82,6 @@ void vPixmap::release() {
     deleteMemoryContext();
 }
 
-void vPixmap::fillRect(const RECT& rect, vColor color) {
-    if (!pixels_)
-        return;
-    GdiFlush(); // GDI drawing queued for the bitmap lands first
-    int left = rect.left + originX_, right = rect.right + originX_;
-    int top = rect.top + originY_, bottom = rect.bottom + originY_;
-    if (left < 0)
-        left = 0;
-    if (top < 0)
-        top = 0;
-    if (right > pixWidth_)
-        right = pixWidth_;
-    if (bottom > pixHeight_)
-        bottom = pixHeight_;
-    if (left >= right || top >= bottom)
-        return;
-    for (int y = top; y < bottom; ++y) {
-        std::uint32_t* row = pixels_ + static_cast<std::size_t>(pixHeight_ - 1 - y) * pixWidth_;
-        for (int x = left; x < right; ++x)
-            row[x] = color;
-    }
-}
-
-void vPixmap::fill(vColor value) {
-    if (!pixels_)
-        return;
-    GdiFlush();
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    for (std::size_t i = 0; i < n; ++i)
-        pixels_[i] = value;
-}
-
-vColor vPixmap::pixel(int x, int y) const {
-    if (!pixels_ || x < 0 || y < 0 || x >= pixWidth_ || y >= pixHeight_)
-        return 0;
-    GdiFlush();
-    return pixels_[static_cast<std::size_t>(pixHeight_ - 1 - y) * pixWidth_ + x];
-}
-
-void vPixmap::setPixel(int x, int y, vColor value) {
-    if (!pixels_ || x < 0 || y < 0 || x >= pixWidth_ || y >= pixHeight_)
-        return;
-    GdiFlush();
-    pixels_[static_cast<std::size_t>(pixHeight_ - 1 - y) * pixWidth_ + x] = value;
-}
-
-int vPixmap::replaceColor(vColor key, vColor replacement, vColor mask) {
-    if (!pixels_)
-        return 0;
-    GdiFlush();
-    int count = 0;
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    for (std::size_t i = 0; i < n; ++i) {
-        if ((pixels_[i] & mask) == (key & mask)) {
-            pixels_[i] = replacement;
-            ++count;
-        }
-    }
-    return count;
-}
-
-void vPixmap::setAlpha(std::uint8_t alpha) {
-    if (!pixels_)
-        return;
-    GdiFlush();
-    const std::size_t n = static_cast<std::size_t>(pixWidth_) * pixHeight_;
-    const std::uint32_t a = static_cast<std::uint32_t>(alpha) << 24;
-    for (std::size_t i = 0; i < n; ++i)
-        pixels_[i] = (pixels_[i] & 0x00FFFFFF) | a;
-}
-
 bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, bool topDown) {
     if (!rows || !create(width, height, 32))
         return false;
@@ -170,49 +95,6 @@ bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, boo
     }
     flags_ = 0;
     return true;
-}
-
-bool vPixmap::copyFrom(const vPixmap& other) {
-    if (&other == this)
-        return valid();
-    if (!other.pixels_) {
-        release();
-        return false;
-    }
-    GdiFlush();
-    if (!ensureSize(other.pixWidth_, other.pixHeight_))
-        return false;
-    std::memcpy(pixels_, other.pixels_,
-                static_cast<std::size_t>(pixWidth_) * pixHeight_ * sizeof(std::uint32_t));
-    flags_ = other.flags_;
-    return true;
-}
-
-void vPixmap::takeFrom(vPixmap& other) {
-    if (&other == this)
-        return;
-    release();
-    dc_ = other.dc_;
-    ownsDc_ = other.ownsDc_;
-    bitmap_ = other.bitmap_;
-    pixels_ = other.pixels_;
-    pixWidth_ = other.pixWidth_;
-    pixHeight_ = other.pixHeight_;
-    width_ = other.width_;
-    height_ = other.height_;
-    info_ = other.info_;
-    flags_ = other.flags_;
-    previous_ = other.previous_;
-    originX_ = other.originX_;
-    originY_ = other.originY_;
-    other.dc_ = nullptr;
-    other.ownsDc_ = false;
-    other.bitmap_ = nullptr;
-    other.pixels_ = nullptr;
-    other.pixWidth_ = other.pixHeight_ = 0;
-    other.width_ = other.height_ = 0;
-    other.previous_ = nullptr;
-    other.originX_ = other.originY_ = 0;
 }
 
 } // namespace vwin
