@@ -54,33 +54,6 @@ void vWidget::setHidden(bool on) {
         show_window(window_, on ? SW_HIDE : SW_SHOWNA);
 }
 
-void vWidget::updateRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, sameThread() ? redraw_erase_now : redraw_invalidate);
-}
-
-void vWidget::update() {
-    redraw(nullptr, sameThread() ? redraw_erase_now : redraw_invalidate);
-}
-
-void vWidget::repaintRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, redraw_now);
-}
-
-void vWidget::repaint() {
-    redraw(nullptr, redraw_now);
-}
-
-void vWidget::invalidateRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, redraw_invalidate);
-}
-
-void vWidget::invalidate() {
-    redraw(nullptr, redraw_invalidate);
-}
-
 void vWidget::redraw(const RECT* rect, unsigned flags) {
     HWND window = window_;
     if (!window)

@@ -59,33 +59,6 @@ bool vWidget::isVisible() const {
 
 // ---- redrawing ----
 
-void vWidget::updateRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, sameThread() ? redraw_erase_now : redraw_invalidate);
-}
-
-void vWidget::update() {
-    redraw(nullptr, sameThread() ? redraw_erase_now : redraw_invalidate);
-}
-
-void vWidget::repaintRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, redraw_now);
-}
-
-void vWidget::repaint() {
-    redraw(nullptr, redraw_now);
-}
-
-void vWidget::invalidateRect(int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    redraw(&r, redraw_invalidate);
-}
-
-void vWidget::invalidate() {
-    redraw(nullptr, redraw_invalidate);
-}
-
 // The invalidate bit marks the area for the next paint; the update-now bit paints at once, on
 // the GUI thread only. Another thread posts the marking to the GUI thread.
 void vWidget::redraw(const RECT* rect, unsigned flags) {
