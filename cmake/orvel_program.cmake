@@ -28,6 +28,4 @@ if(EXISTS "${ORVEL_ENTRY}")
     target_include_directories(orvel PRIVATE "${PROJECT_SOURCE_DIR}/res")
 endif()
 
-if(WIN32)
-    include("${CMAKE_CURRENT_LIST_DIR}/orvel_e2e.cmake")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/orvel_e2e.cmake")

@@ -1,34 +1,53 @@
-# gui-session.sh: a sourced bash library that runs orvel.exe under Wine on an X display, with the
-# phone simulator (or a real phone) behind a COM port, and drives and watches its window.
+# gui-session.sh: a sourced bash library that runs Orvel's window program on an X display against
+# the phone simulator (or a real phone) and drives and watches its window. Two drivers:
+#   native  the Qt program `orvel` (on Xvfb through Qt's xcb platform); the phone's device is
+#           given to it with --port
+#   wine    orvel.exe under Wine; the phone's device is a COM port of a Wine prefix, registered
+#           where the program's port discovery looks
 # It builds nothing; scripts/run.sh and the end-to-end tests of tests/e2e/ use it.
 #
 #   source scripts/gui-session.sh
-#   gui_init WORK_DIR PREFIX_DIR      # session folder (logs, pictures, phone copy); Wine prefix
+#   gui_init --native WORK_DIR        # native: session folder (logs, pictures, phone copy)
+#   gui_init WORK_DIR PREFIX_DIR      # wine: the same, and the Wine prefix
 #   gui_display [--virtual]           # the X display: $DISPLAY if it answers, else a new Xvfb
-#   gui_prefix [--managed]            # create/reuse the prefix, start its Wine server
+#   gui_prefix [--managed]            # wine only: create/reuse the prefix, start its Wine server
 #   gui_phone_start [--from DIR] [--fault WORD]...   # simulator on a scratch copy + line tap
-#   gui_map_port "$GUI_PHONE_TTY"     # dosdevices/comN -> the device; sets GUI_COM=COMn
-#   gui_register_bluetooth "$GUI_COM" "NAME"   # listed by the Devices view without a probe
-#   (gui_register_usb "$GUI_COM" "SAMSUNG ..."  # a real phone: listed when the probe answers)
-#   gui_start_program PATH/orvel.exe  # stdout -> $GUI_WORK/program.out
+#   gui_offer_port --bluetooth "NAME" "$GUI_PHONE_LINK"   # the phone for the program; sets GUI_COM
+#   (gui_offer_port --usb "SAMSUNG ..." /dev/ttyACM0     # a real phone: probed as on Windows)
+#   gui_start_program PROGRAM [ARGS]  # orvel or orvel.exe; stdout -> $GUI_WORK/program.out
 #   gui_wait_window                   # sets GUI_WINDOW and the client origin
 #   gui_click X Y                     # client coordinates of the 640 x 520 client area
 #   gui_wait_answered 7 30            # the phone answered 7 AT questions (30 s at most)
 #   gui_screenshot "$GUI_WORK/x.png"
 #   gui_close                         # graceful close; true when the process ended in time
 #
-# Everything started here (Xvfb, simulator, line tap, the Wine server of the prefix and its
-# programs, COM links) is stopped by gui_cleanup, which gui_init installs as the EXIT trap; INT,
-# TERM and HUP end the script through it too. A script that needs its own exit work defines
-# gui_on_exit, which gui_cleanup calls first. Every wait is a bounded poll of a condition.
+# gui_offer_port is the one step that differs: natively the device joins the program's --port
+# arguments and GUI_COM is its path (the program names it so, e.g. "/.../phone-tty ok"); under Wine
+# it becomes COMn (gui_map_port) registered as a Bluetooth device or a USB modem, and GUI_COM is
+# "COMn". The Wine-only functions (gui_prefix, gui_map_port, gui_register_*, gui_forget_ports'
+# registry part) refuse a native session.
+#
+# Everything started here (Xvfb, simulator, line tap, the program, the Wine server of the prefix
+# and its programs, COM links) is stopped by gui_cleanup, which gui_init installs as the EXIT
+# trap; INT, TERM and HUP end the script through it too. A script that needs its own exit work
+# defines gui_on_exit, which gui_cleanup calls first. Every wait is a bounded poll of a condition.
 #
 # Programs found through the environment:
-#   ORVEL_PHONESIM  the native orvel-phonesim     ORVEL_LINETAP  the native orvel-linetap
-# Session state (read them, do not set them): GUI_WORK, GUI_PREFIX, GUI_PHONE_ROOT (the Linux
-# folder the phone serves), GUI_PHONE_TTY, GUI_RECORD (the line tap's record), GUI_COM,
-# GUI_PROGRAM_PID, GUI_PROGRAM_STATUS (after gui_close), GUI_OUT (program's standard output),
-# GUI_WINDOW (X window id), GUI_CLIENT_X/GUI_CLIENT_Y (screen position of the client area).
+#   ORVEL_PHONESIM  the native orvel-phonesim
+#   ORVEL_LINETAP   the native orvel-linetap (optional: without it the program talks to the
+#                   simulator directly and there is no record of the traffic)
+# Session state (read them, do not set them): GUI_DRIVER (native or wine), GUI_WORK, GUI_PREFIX,
+# GUI_PHONE_ROOT (the Linux folder the phone serves), GUI_PHONE_TTY (the device the program is to
+# open), GUI_PHONE_LINK (a link to it that keeps its path when the phone is started again),
+# GUI_RECORD (the line tap's record), GUI_COM, GUI_PROGRAM_PID, GUI_PROGRAM_STATUS (after
+# gui_close), GUI_OUT (program's standard output), GUI_WINDOW (X window id),
+# GUI_CLIENT_X/GUI_CLIENT_Y (screen position of the client area).
 #
+# Native facts this relies on: with no window manager a Qt top-level window has no frame, so the
+# X window named "Orvel 1.07" is the client area, placed where the program asks; a close request
+# is the WM_DELETE_WINDOW message a window manager's close box sends (xdotool cannot send it, so a
+# few lines of Python call Xlib); the program's setting of the picker's last folder lives under
+# $XDG_CONFIG_HOME.
 # Wine facts this relies on: the Wine helpers keep the descriptors of whoever started them, so
 # every Wine call here has its standard streams on /dev/null or on files; with "Managed" = "N"
 # (no window manager) Wine places a window exactly where the program asks and draws its frame
@@ -49,6 +68,7 @@ GUI_CLIENT_H=${GUI_CLIENT_H:-520}
 GUI_START_POINTER=${GUI_START_POINTER:-"300 600"}
 GUI_SCREEN=${GUI_SCREEN:-1280x1024x24}
 
+GUI_DRIVER=
 GUI_WORK=
 GUI_PREFIX=
 GUI_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
@@ -65,8 +85,10 @@ GUI_CLIENT_Y=
 GUI_PHONE_ROOT=
 GUI_PHONE_TTY=
 GUI_RECORD=
+GUI_PHONE_LINK=
 GUI_COM=
 GUI_LINKS=()
+GUI_PORTS=()
 GUI_SERVER_STARTED=
 GUI_SESSION_FILE=
 GUI_CLEANED=
@@ -134,10 +156,14 @@ _gui_wine() {
     _gui_quiet "$GUI_WINE" "$@"
 }
 
-# gui_winpath LINUX_PATH: the same file as a path of the Windows program (Wine's Z: drive).
+# gui_winpath LINUX_PATH: the same file as a path of the program (under Wine on its Z: drive).
 gui_winpath() {
     local path
     path=$(realpath -m "$1")
+    if [ "$GUI_DRIVER" = native ]; then
+        echo "$path"
+        return 0
+    fi
     path=${path//\//\\}
     echo "Z:$path"
 }
@@ -157,31 +183,49 @@ _gui_start_watchdog() {
         while kill -0 "$parent" 2>/dev/null; do
             sleep 1
         done
-        "$GUI_WINESERVER" -k
+        [ "$GUI_DRIVER" = wine ] && "$GUI_WINESERVER" -k
         xargs -r kill <"$pids"
     ) </dev/null >/dev/null 2>&1 9>&- &
     GUI_WATCHDOG_PID=$!
 }
 
-# gui_init WORK_DIR PREFIX_DIR: starts a session. WORK_DIR receives the logs, the phone copy and
-# pictures; PREFIX_DIR is the Wine prefix (created on first use, kept for the next session).
+# gui_init --native WORK_DIR | gui_init WORK_DIR PREFIX_DIR: starts a session of the native
+# program, or of orvel.exe under Wine. WORK_DIR receives the logs, the phone copy and pictures;
+# PREFIX_DIR is the Wine prefix (created on first use, kept for the next session).
 gui_init() {
-    [ $# -eq 2 ] || {
-        gui_fail "usage: gui_init WORK_DIR PREFIX_DIR"
-        return 1
-    }
-    mkdir -p "$1" "$2" || return 1
+    local driver=wine
+    if [ "${1:-}" = --native ]; then
+        driver=native
+        shift
+        [ $# -eq 1 ] || {
+            gui_fail "usage: gui_init --native WORK_DIR"
+            return 1
+        }
+    else
+        [ $# -eq 2 ] || {
+            gui_fail "usage: gui_init WORK_DIR PREFIX_DIR"
+            return 1
+        }
+    fi
+    mkdir -p "$@" || return 1
+    GUI_DRIVER=$driver
     GUI_WORK=$(cd "$1" && pwd -P)
-    GUI_PREFIX=$(cd "$2" && pwd -P)
     GUI_OUT=$GUI_WORK/program.out
     GUI_CLEANED=
+    trap gui_cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+    if [ "$GUI_DRIVER" = native ]; then
+        _gui_start_watchdog
+        command -v xdotool >/dev/null || gui_fail "xdotool is missing" || return 1
+        command -v python3 >/dev/null || gui_fail "python3 is missing (the close request)" || return 1
+        return 0
+    fi
+    GUI_PREFIX=$(cd "$2" && pwd -P)
     export WINEPREFIX=$GUI_PREFIX
     export WINEARCH=win64
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    trap gui_cleanup EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM HUP
     # One session per prefix: the session ends the prefix's programs and server.
     GUI_SESSION_FILE=$GUI_PREFIX.session
     local other
@@ -195,6 +239,11 @@ gui_init() {
     _gui_start_watchdog
     command -v xdotool >/dev/null || gui_fail "xdotool is missing" || return 1
     [ -x "$GUI_WINE" ] || gui_fail "$GUI_WINE is missing (package wine64)" || return 1
+}
+
+# Refuses a Wine-only step in a native session.
+_gui_wine_only() {
+    [ "$GUI_DRIVER" = wine ] || gui_fail "$1 is a step of Wine sessions only"
 }
 
 # True when the display answers.
@@ -246,6 +295,7 @@ _gui_prefix_fonts() {
 # window manager and for clicks at known places) unless --managed gives them to the desktop's
 # window manager.
 gui_prefix() {
+    _gui_wine_only gui_prefix || return 1
     [ -n "$GUI_PREFIX" ] || gui_fail "gui_init first" || return 1
     [ -n "${DISPLAY:-}" ] || gui_fail "gui_display first" || return 1
     local managed=N
@@ -280,8 +330,10 @@ gui_prefix() {
 
 # gui_phone_start [--from DIR] [--fault WORD]... [--baud N]: starts orvel-phonesim on a scratch
 # copy of DIR (default: the sample phone tests/data/phone) in $GUI_WORK/phone, and the line tap in
-# front of it. Sets GUI_PHONE_ROOT, GUI_PHONE_TTY (the device the program is to open) and
-# GUI_RECORD (the tap's record of the traffic: "> AT+CGMI", "< OK", "> [21 bytes]" ...).
+# front of it (when ORVEL_LINETAP names one). Sets GUI_PHONE_ROOT, GUI_PHONE_TTY (the device the
+# program is to open), GUI_PHONE_LINK ($GUI_WORK/phone-tty, a link to that device, which points at
+# the new one when the phone is started again) and GUI_RECORD (the tap's record of the traffic:
+# "> AT+CGMI", "< OK", "> [21 bytes]" ...; empty without a tap).
 gui_phone_start() {
     local from=$GUI_ROOT/tests/data/phone args=()
     while [ $# -gt 0 ]; do
@@ -293,7 +345,8 @@ gui_phone_start() {
         shift 2
     done
     [ -x "${ORVEL_PHONESIM:-}" ] || gui_fail "ORVEL_PHONESIM does not name the simulator" || return 1
-    [ -x "${ORVEL_LINETAP:-}" ] || gui_fail "ORVEL_LINETAP does not name the line tap" || return 1
+    [ -z "${ORVEL_LINETAP:-}" ] || [ -x "$ORVEL_LINETAP" ] ||
+        gui_fail "ORVEL_LINETAP does not name the line tap" || return 1
     GUI_PHONE_ROOT=$GUI_WORK/phone
     rm -rf "$GUI_PHONE_ROOT"
     mkdir -p "$GUI_PHONE_ROOT"
@@ -302,6 +355,9 @@ gui_phone_start() {
     fi
     chmod -R u+w "$GUI_PHONE_ROOT"
 
+    # A phone started again must not be read from the files of the one before: the new process
+    # truncates them only once it runs.
+    rm -f "$GUI_WORK/phonesim.out" "$GUI_WORK/linetap.out"
     "$ORVEL_PHONESIM" --root "$GUI_PHONE_ROOT" "${args[@]}" </dev/null \
         >"$GUI_WORK/phonesim.out" 2>"$GUI_WORK/phonesim.err" 9>&- &
     GUI_SIM_PID=$!
@@ -311,6 +367,14 @@ gui_phone_start() {
         gui_fail "the phone simulator did not start (see $GUI_WORK/phonesim.err)" || return 1
     local phone_tty
     phone_tty=$(head -n 1 "$GUI_WORK/phonesim.out")
+    GUI_PHONE_LINK=$GUI_WORK/phone-tty
+    if [ -z "${ORVEL_LINETAP:-}" ]; then
+        GUI_RECORD=
+        GUI_PHONE_TTY=$phone_tty
+        ln -sfn "$GUI_PHONE_TTY" "$GUI_PHONE_LINK" || gui_fail "cannot link $GUI_PHONE_LINK" || return 1
+        gui_log "phone on $GUI_PHONE_TTY (serving $GUI_PHONE_ROOT), no line tap"
+        return 0
+    fi
 
     GUI_RECORD=$GUI_WORK/phone.log
     "$ORVEL_LINETAP" --device "$phone_tty" --record "$GUI_RECORD" </dev/null \
@@ -320,6 +384,7 @@ gui_phone_start() {
     gui_wait_until 10 _gui_first_line "$GUI_WORK/linetap.out" ||
         gui_fail "the line tap did not start (see $GUI_WORK/linetap.err)" || return 1
     GUI_PHONE_TTY=$(head -n 1 "$GUI_WORK/linetap.out")
+    ln -sfn "$GUI_PHONE_TTY" "$GUI_PHONE_LINK" || gui_fail "cannot link $GUI_PHONE_LINK" || return 1
     gui_log "phone on $phone_tty (serving $GUI_PHONE_ROOT), program side $GUI_PHONE_TTY"
 }
 
@@ -351,6 +416,7 @@ gui_wait_answered() {
 # gui_map_port DEVICE [N]: links COMn of the prefix to the device (a free n from 5 on when not
 # given; a link whose device is gone counts as free). Sets GUI_COM.
 gui_map_port() {
+    _gui_wine_only gui_map_port || return 1
     local device=$1 n=${2:-} dosdevices=$GUI_PREFIX/dosdevices
     [ -e "$device" ] || gui_fail "no device $device" || return 1
     mkdir -p "$dosdevices"
@@ -394,6 +460,7 @@ _gui_hex_bytes() {
 # gui_register_bluetooth COMn NAME: records the port as a paired Bluetooth serial device, which
 # the Devices view lists by NAME without probing it.
 gui_register_bluetooth() {
+    _gui_wine_only gui_register_bluetooth || return 1
     local port=$1 name=$2 n address
     n=${port#COM}
     address=$(printf '0012EE%06X' "$n")
@@ -419,6 +486,7 @@ EOF
 # gui_register_usb COMn FRIENDLY_NAME: records the port as a USB modem, which the Devices view
 # probes before listing it. The name must contain the maker's name (samsung, any case).
 gui_register_usb() {
+    _gui_wine_only gui_register_usb || return 1
     local port=$1 name=$2 n
     n=${port#COM}
     local instance="$_GUI_USBENUM\\$_GUI_DEVICE_KEY\\$n"
@@ -433,8 +501,11 @@ EOF
     gui_log "$port registered as the USB modem \"$name\""
 }
 
-# gui_forget_ports: removes every port record of earlier sessions from the prefix's registry.
+# gui_forget_ports: natively, forgets the devices offered for the next program start; under Wine,
+# removes every port record of earlier sessions from the prefix's registry.
 gui_forget_ports() {
+    GUI_PORTS=()
+    [ "$GUI_DRIVER" = wine ] || return 0
     local key keys=$GUI_PREFIX/.orvel-gui-keys
     {
         echo "[-$_GUI_BTHENUM\\$_GUI_DEVICE_KEY]"
@@ -448,21 +519,63 @@ gui_forget_ports() {
     rm -f "$keys"
 }
 
-# gui_start_program EXE [ARGS...]: starts the Windows program with the pointer resting at
-# GUI_START_POINTER; its standard output goes to $GUI_OUT, its errors to $GUI_WORK/program.err.
+# gui_offer_port --bluetooth NAME | --usb NAME DEVICE: makes the device one the program lists.
+# Natively it is given with --port at the next gui_start_program, listed by its path, and GUI_COM
+# is that path. Under Wine it becomes a COM port registered as a paired Bluetooth device NAME
+# (listed without a probe) or a USB modem NAME (probed; the name must contain "samsung"), and
+# GUI_COM is "COMn"; the COM port stands for the device the path names now, so a link that is
+# pointed elsewhere later (GUI_PHONE_LINK) does not move it.
+gui_offer_port() {
+    local kind=${1:-} name=${2:-} device=${3:-}
+    case $kind in
+    --bluetooth | --usb) ;;
+    *) gui_fail "usage: gui_offer_port --bluetooth|--usb NAME DEVICE" || return 1 ;;
+    esac
+    [ -e "$device" ] || gui_fail "no device $device" || return 1
+    if [ "$GUI_DRIVER" = native ]; then
+        GUI_PORTS+=("$device")
+        GUI_COM=$device
+        gui_log "$device offered with --port"
+        return 0
+    fi
+    gui_map_port "$(realpath "$device")" || return 1
+    if [ "$kind" = --usb ]; then
+        gui_register_usb "$GUI_COM" "$name"
+    else
+        gui_register_bluetooth "$GUI_COM" "$name"
+    fi
+}
+
+# gui_start_program PROGRAM [ARGS...]: starts the window program (natively PROGRAM itself with the
+# offered devices as --port arguments and, on a virtual display, Qt's xcb platform; under Wine the
+# Windows program PROGRAM) with the pointer resting at GUI_START_POINTER, natively in the session
+# folder; its standard output goes to $GUI_OUT, its errors to $GUI_WORK/program.err.
 gui_start_program() {
-    local exe=$1
+    local program=$1
     shift
-    [ -f "$exe" ] || gui_fail "no program $exe" || return 1
-    [ -n "$GUI_SERVER_STARTED" ] || gui_fail "gui_prefix first" || return 1
+    [ -f "$program" ] || gui_fail "no program $program" || return 1
+    if [ "$GUI_DRIVER" = wine ]; then
+        [ -n "$GUI_SERVER_STARTED" ] || gui_fail "gui_prefix first" || return 1
+    fi
     # shellcheck disable=SC2086
     xdotool mousemove $GUI_START_POINTER
-    GUI_PROGRAM_NAME=$(basename "$exe")
+    GUI_PROGRAM_NAME=$(basename "$program")
     GUI_PROGRAM_STATUS=
     GUI_WINDOW=
     : >"$GUI_OUT"
-    "$GUI_WINE" "$exe" "$@" </dev/null >"$GUI_OUT" 2>"$GUI_WORK/program.err" 9>&- &
+    if [ "$GUI_DRIVER" = native ]; then
+        local args=() device platform=${QT_QPA_PLATFORM:-}
+        for device in "${GUI_PORTS[@]}"; do
+            args+=(--port "$device")
+        done
+        [ "${GUI_VIRTUAL:-0}" = 1 ] && platform=xcb
+        (cd "$GUI_WORK" && exec env ${platform:+QT_QPA_PLATFORM=$platform} "$program" "${args[@]}" "$@") \
+            </dev/null >"$GUI_OUT" 2>"$GUI_WORK/program.err" 9>&- &
+    else
+        "$GUI_WINE" "$program" "$@" </dev/null >"$GUI_OUT" 2>"$GUI_WORK/program.err" 9>&- &
+    fi
     GUI_PROGRAM_PID=$!
+    [ "$GUI_DRIVER" = native ] && _gui_own "$GUI_PROGRAM_PID"
     gui_log "started $GUI_PROGRAM_NAME (process $GUI_PROGRAM_PID)"
 }
 
@@ -488,7 +601,8 @@ gui_wait_window() {
 }
 
 # gui_locate: sets GUI_CLIENT_X and GUI_CLIENT_Y from the window's geometry. Wine draws the frame
-# inside the X window: equal borders left, right and bottom, the caption above.
+# inside the X window: equal borders left, right and bottom, the caption above. A native window
+# without a window manager is the client area itself, without borders.
 gui_locate() {
     local X Y WIDTH HEIGHT SCREEN WINDOW border
     eval "$(xdotool getwindowgeometry --shell "$GUI_WINDOW" 2>/dev/null)"
@@ -599,6 +713,49 @@ gui_colour_count() {
         awk -v c="#$colour " 'index(toupper($0), c) { n += $1 } END { print n + 0 }'
 }
 
+# _gui_delete_window WINDOW: sends the window the close request of a window manager's close box,
+# the ClientMessage WM_PROTOCOLS carrying WM_DELETE_WINDOW (ICCCM), through Xlib.
+_gui_delete_window() {
+    [ -n "$1" ] || return 1
+    python3 - "$1" <<'EOF'
+import ctypes, sys
+xlib = ctypes.CDLL("libX11.so.6")
+xlib.XOpenDisplay.restype = ctypes.c_void_p
+xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+xlib.XInternAtom.restype = ctypes.c_ulong
+xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+class Event(ctypes.Union):  # XEvent: 24 longs
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                            ctypes.POINTER(Event)]
+display = xlib.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+window = int(sys.argv[1], 0)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = window
+event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+event.xclient.data[1] = 0  # CurrentTime
+sent = xlib.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+xlib.XSync(display, 0)
+xlib.XCloseDisplay(display)
+sys.exit(0 if sent else 1)
+EOF
+}
+
 # gui_close [SECONDS]: asks the program to close (the close request a person's click on the
 # frame's close box sends) and waits for its process to end, at most SECONDS (default 10).
 # True when it ended in time; GUI_PROGRAM_STATUS then holds its exit status.
@@ -606,7 +763,11 @@ gui_close() {
     local seconds=${1:-10}
     [ -n "$GUI_PROGRAM_PID" ] || return 0
     if gui_program_running; then
-        _gui_wine taskkill /im "$GUI_PROGRAM_NAME"
+        if [ "$GUI_DRIVER" = native ]; then
+            _gui_delete_window "$GUI_WINDOW" || gui_fail "no close request reached window $GUI_WINDOW"
+        else
+            _gui_wine taskkill /im "$GUI_PROGRAM_NAME"
+        fi
         if ! gui_wait_until "$seconds" eval '! gui_program_running'; then
             gui_fail "$GUI_PROGRAM_NAME still runs $seconds s after the close request"
             return 1
@@ -630,7 +791,7 @@ gui_cleanup() {
     if declare -F gui_on_exit >/dev/null; then
         gui_on_exit
     fi
-    if [ -n "$GUI_PREFIX" ] && [ -n "$GUI_SERVER_STARTED" ]; then
+    if [ "$GUI_DRIVER" = wine ] && [ -n "$GUI_PREFIX" ] && [ -n "$GUI_SERVER_STARTED" ]; then
         # Ends the program if it still runs, and every other process of the prefix.
         _gui_quiet "$GUI_WINESERVER" -k
         _gui_quiet timeout 20 "$GUI_WINESERVER" -w
@@ -649,6 +810,7 @@ gui_cleanup() {
         rm -f "$link"
     done
     GUI_LINKS=()
+    [ -n "$GUI_PHONE_LINK" ] && rm -f "$GUI_PHONE_LINK"
     _gui_stop_process "$GUI_XVFB_PID"
     GUI_XVFB_PID=
     if [ -n "$GUI_SESSION_FILE" ]; then

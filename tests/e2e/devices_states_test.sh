@@ -13,12 +13,12 @@ e2e_begin devices_states
 line_blue() { gui_colour_count 215 214 420 36 157DCC; }
 # The properties list holds one row ("Not connected") or the seven answers.
 props_text() { echo $((630 * 160 - $(gui_colour_count 5 280 630 160 FFFFFF))); }
-# A new phone (after the old one went) on a port of its own, the only one registered.
+# A new phone (after the old one went) on a port of its own, the only one registered (natively
+# the port given at start-up, whose link now leads to the new phone).
 replug() {
     gui_phone_start "$@" || e2e_abort "the phone did not start again"
     gui_forget_ports
-    gui_map_port "$GUI_PHONE_TTY" || e2e_abort "no COM port"
-    gui_register_bluetooth "$GUI_COM" "$E2E_PHONE_NAME" || e2e_abort "port not registered"
+    gui_offer_port --bluetooth "$E2E_PHONE_NAME" "$GUI_PHONE_LINK" || e2e_abort "port not offered"
 }
 # A listing of the Browser's first folder, which meets the phone (or its absence).
 list_something() {

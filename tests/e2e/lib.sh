@@ -1,9 +1,14 @@
 # Shared part of the end-to-end tests (tests/e2e/*_test.sh): sourced after `set -u`.
 # Builds on scripts/gui-session.sh (all gui_* functions) and adds the test's frame: start-up of
-# orvel.exe against the simulated phone, checks that record failures, and the verdict.
-# CTest gives: ORVEL_EXE (orvel.exe), ORVEL_PHONESIM, ORVEL_LINETAP, ORVEL_E2E_WORK (the folder of
-# the runs: one subfolder per test, and the Wine prefix they share one at a time), ORVEL_VERSION
-# (the program's version, "1.07").
+# the window program against the simulated phone, checks that record failures, and the verdict.
+# CTest gives: ORVEL_PROGRAM (the native orvel, or orvel.exe: the name chooses the session's
+# driver, native or wine), ORVEL_PHONESIM, ORVEL_LINETAP, ORVEL_E2E_WORK (the folder of the runs:
+# one subfolder per test, and under Wine the prefix they share one at a time), ORVEL_VERSION (the
+# program's version, "1.07").
+#
+# The steps that differ between the drivers are here, each in its branch: the tools needed, the
+# session (a Wine prefix, or a fresh settings folder for the native program), the desktop folder a
+# copy goes to and the folder picker (the shell's picker under Wine, Qt's file dialog natively).
 
 # shellcheck source=../../scripts/gui-session.sh
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)/scripts/gui-session.sh"
@@ -20,33 +25,52 @@ readonly E2E_AUTO_CONNECT_Y=232
 # is missing, 1 when the environment is incomplete.
 e2e_begin() {
     E2E_NAME=$1
-    local tool
-    for tool in Xvfb xdotool import convert /usr/lib/wine/wine64; do
+    local tool tools=(Xvfb xdotool import convert) driver=native
+    [[ "${ORVEL_PROGRAM:-}" == *.exe ]] && driver=wine
+    if [ "$driver" = wine ]; then
+        tools+=(/usr/lib/wine/wine64)
+    else
+        tools+=(python3)
+    fi
+    for tool in "${tools[@]}"; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "e2e $E2E_NAME: skipped, $tool is not installed"
             exit 77
         fi
     done
     local var
-    for var in ORVEL_EXE ORVEL_PHONESIM ORVEL_LINETAP ORVEL_E2E_WORK ORVEL_VERSION; do
+    for var in ORVEL_PROGRAM ORVEL_PHONESIM ORVEL_LINETAP ORVEL_E2E_WORK ORVEL_VERSION; do
         if [ -z "${!var:-}" ]; then
             echo "e2e $E2E_NAME: $var is not set (run through ctest)" >&2
             exit 1
         fi
     done
-    gui_init "$ORVEL_E2E_WORK/$E2E_NAME" "$ORVEL_E2E_WORK/wineprefix" || exit 1
+    if [ "$driver" = wine ]; then
+        gui_init "$ORVEL_E2E_WORK/$E2E_NAME" "$ORVEL_E2E_WORK/wineprefix" || exit 1
+    else
+        gui_init --native "$ORVEL_E2E_WORK/$E2E_NAME" || exit 1
+        # The program's settings (the picker's last folder) start empty in each test, and its
+        # texts are the English ones the checks look for.
+        export XDG_CONFIG_HOME=$GUI_WORK/config XDG_RUNTIME_DIR=$GUI_WORK/runtime
+        rm -rf "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+        mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR" || exit 1
+        export LC_ALL=C.UTF-8
+        unset LANGUAGE
+    fi
     rm -f "$GUI_WORK"/*.png
     gui_display --virtual || e2e_abort "no display"
-    gui_prefix || e2e_abort "no Wine prefix"
+    if [ "$GUI_DRIVER" = wine ]; then
+        gui_prefix || e2e_abort "no Wine prefix"
+    fi
 }
 
 # e2e_start_orvel [gui_phone_start options]: the simulated phone (sample content unless --from is
-# given) on a COM port registered as a Bluetooth device, and orvel.exe with its window shown.
+# given), offered to the program (natively with --port, under Wine as a COM port registered as a
+# Bluetooth device), and the program with its window shown.
 e2e_start_orvel() {
     gui_phone_start "$@" || e2e_abort "the phone did not start"
-    gui_map_port "$GUI_PHONE_TTY" || e2e_abort "no COM port"
-    gui_register_bluetooth "$GUI_COM" "$E2E_PHONE_NAME" || e2e_abort "port not registered"
-    gui_start_program "$ORVEL_EXE" || e2e_abort "orvel.exe did not start"
+    gui_offer_port --bluetooth "$E2E_PHONE_NAME" "$GUI_PHONE_LINK" || e2e_abort "port not offered"
+    gui_start_program "$ORVEL_PROGRAM" || e2e_abort "$(basename "$ORVEL_PROGRAM") did not start"
     gui_wait_window 60 || e2e_abort "no window"
 }
 
@@ -134,9 +158,9 @@ e2e_end() {
     exit 0
 }
 
-# e2e_session_desktop: for this run the prefix's desktop folder is $PC_DESKTOP, a folder of the
-# session (restored on exit), holding an empty folder "copies", so a copy can only ever land inside
-# the session's folder. Sets PC_DESKTOP.
+# e2e_session_desktop: a folder $PC_DESKTOP of the session holding an empty folder "copies", which
+# e2e_pick_copies picks, so a copy can only ever land inside the session's folder. Under Wine it is
+# the prefix's desktop folder for this run (restored on exit). Sets PC_DESKTOP.
 E2E_DESKTOP_LINK=
 E2E_DESKTOP_SAVED=
 _e2e_restore_desktop() {
@@ -147,6 +171,11 @@ _e2e_restore_desktop() {
 }
 e2e_session_desktop() {
     PC_DESKTOP=$GUI_WORK/desktop
+    if [ "$GUI_DRIVER" = native ]; then
+        rm -rf "$PC_DESKTOP"
+        mkdir -p "$PC_DESKTOP/copies" || e2e_abort "cannot make $PC_DESKTOP"
+        return 0
+    fi
     gui_on_exit() { _e2e_restore_desktop; }
     local dir
     for dir in "$GUI_PREFIX"/drive_c/users/*/Desktop; do
@@ -168,17 +197,28 @@ e2e_session_desktop() {
 }
 
 # e2e_pick_copies: in the folder picker that is opening, picks the desktop's folder "copies" with
-# the keyboard, as a person would: a click on the empty lower part of the folder tree gives it the
-# keyboard, Home selects the desktop, Right its first sub-folder, typing the name picks it.
+# the keyboard, as a person would. Under Wine (the shell's picker): a click on the empty lower part
+# of the folder tree gives it the keyboard, Home selects the desktop, Right its first sub-folder,
+# typing the name picks it. Natively (Qt's file dialog, titled with the program's heading, the
+# keyboard in its "Directory" field): the folder's path is typed there.
 e2e_pick_copies() {
-    local picker=
+    local picker='' title='^Browse for Folder$'
+    [ "$GUI_DRIVER" = native ] && title='^Destination Folder:$'
     _e2e_find_picker() {
-        picker=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -n 1)
+        picker=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1)
         [ -n "$picker" ]
     }
     gui_wait_until 10 _e2e_find_picker || e2e_abort "the folder picker did not open"
     gui_wait_settled 3
     gui_screenshot "$GUI_WORK/picker.png" --screen
+    if [ "$GUI_DRIVER" = native ]; then
+        xdotool windowfocus "$picker" 2>/dev/null
+        xdotool type --delay 20 "$PC_DESKTOP/copies"
+        gui_wait_settled 3
+        gui_screenshot "$GUI_WORK/picked.png" --screen
+        xdotool key Return
+        return 0
+    fi
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$picker" 2>/dev/null)"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1
