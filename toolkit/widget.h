@@ -292,6 +292,9 @@ public:
     // Geometry (0 without a window).
     int clientWidth() const;
     int clientHeight() const;
+    // A point of this client area in the client coordinates of `other` (a window of the same
+    // top-level window); the point itself without windows.
+    POINT mapPoint(HWND other, POINT at) const;
     int windowWidth() const;
     int windowHeight() const;
     POINT screenPosition() const; // the client origin in screen coordinates

@@ -1,18 +1,8 @@
-// vWidget: background modes, background painting and hit testing.
+// vWidget on Win32: background modes, points between windows and hit testing.
 
 #include "toolkit/widget.h"
 
 namespace vwin {
-
-void vWidget::setBackgroundColor(vColor color) {
-    if (backgroundColor_ == color && backgroundMode_ == background_color)
-        return;
-    backgroundColor_ = color;
-    if (backgroundMode_ != background_color)
-        setBackgroundMode(background_color);
-    else
-        invalidate();
-}
 
 void vWidget::setBackgroundMode(int mode) {
     if (mode != backgroundMode_) {
@@ -29,52 +19,10 @@ void vWidget::setBackgroundMode(int mode) {
     invalidate();
 }
 
-void vWidget::paintBackground(vPainter& painter, const RECT& rect) {
-    const int mode = backgroundMode_;
-    if (mode == background_none || mode == background_transparent || IsRectEmpty(&rect))
-        return;
-    if (mode < background_color) {
-        painter.fillRect(rect, systemColor(mode));
-        return;
-    }
-    if (mode == background_color) {
-        painter.fillRect(rect, backgroundColor_);
-        return;
-    }
-    const vPixmap& image = backgroundImage_;
-    if (mode < background_image || !image.valid())
-        return;
-    // The image offset is the rectangle's origin, in the reference window when one is set.
-    POINT offset{rect.left, rect.top};
-    if (backgroundReference_ && window_)
-        MapWindowPoints(window_, backgroundReference_, &offset, 1);
-    const int w = rect.right - rect.left;
-    const int h = rect.bottom - rect.top;
-    switch (mode) {
-    case background_image: {
-        if (offset.x < 0 || offset.y < 0 || offset.x >= image.width() || offset.y >= image.height())
-            return;
-        const int cw = image.width() - offset.x < w ? image.width() - offset.x : w;
-        const int ch = image.height() - offset.y < h ? image.height() - offset.y : h;
-        painter.drawPart(rect.left, rect.top, cw, ch, image, offset.x, offset.y);
-        break;
-    }
-    case background_image_tiled:
-        painter.tile(rect.left, rect.top, w, h, image, offset.x, offset.y);
-        break;
-    case background_image_stretched:
-        painter.stretchBlit(0, 0, clientWidth(), clientHeight(), image.dc(), 0, 0, image.width(),
-                            image.height());
-        break;
-    case background_blend:
-        painter.alphaBlend(rect.left, rect.top, w, h, image, offset.x, offset.y, 100, false);
-        break;
-    case background_blend_tiled:
-        painter.alphaBlend(rect.left, rect.top, w, h, image, offset.x, offset.y, 100, true);
-        break;
-    default:
-        break;
-    }
+POINT vWidget::mapPoint(HWND other, POINT at) const {
+    if (window_ && other)
+        MapWindowPoints(window_, other, &at, 1);
+    return at;
 }
 
 int vWidget::hitTest(int screenX, int screenY) {
