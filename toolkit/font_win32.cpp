@@ -4,18 +4,6 @@
 
 namespace vwin {
 
-vFont::vFont(const char16_t* face, double height, int weight, int style, int quality) {
-    create(face, height, weight, style, quality);
-}
-
-vFont::~vFont() {
-    release();
-}
-
-int vFont::platformWeight(int weight) {
-    return weight * 800 / 100 + 100;
-}
-
 BYTE vFont::platformQuality(int quality) {
     if (quality >= 100)
         return CLEARTYPE_QUALITY;
@@ -48,21 +36,6 @@ bool vFont::create(const char16_t* face, double height, int weight, int style, i
     handle_ = CreateFontIndirectW(&lf);
     owns_ = handle_ != nullptr;
     return handle_ != nullptr;
-}
-
-void vFont::adopt(HFONT handle, bool owns) {
-    if (handle == handle_) {
-        owns_ = owns && handle;
-        return;
-    }
-    release();
-    handle_ = handle;
-    owns_ = owns && handle;
-}
-
-HFONT vFont::detach() {
-    owns_ = false;
-    return handle_;
 }
 
 void vFont::release() {

@@ -327,18 +327,6 @@ bool vPainter::blendOnce(int x, int y, int w, int h, const vPixmap& source, int 
 
 // ---- fonts ----
 
-vFont::vFont(const char16_t* face, double height, int weight, int style, int quality) {
-    create(face, height, weight, style, quality);
-}
-
-vFont::~vFont() {
-    release();
-}
-
-int vFont::platformWeight(int weight) {
-    return weight * 800 / 100 + 100;
-}
-
 BYTE vFont::platformQuality(int quality) {
     return static_cast<BYTE>(quality >= 100 ? 5 : (quality < 50 ? 3 : 4));
 }
@@ -365,21 +353,6 @@ bool vFont::create(const char16_t* face, double height, int weight, int style, i
     return true;
 }
 
-void vFont::adopt(HFONT handle, bool owns) {
-    if (handle == handle_) {
-        owns_ = owns && handle;
-        return;
-    }
-    release();
-    handle_ = handle;
-    owns_ = owns && handle;
-}
-
-HFONT vFont::detach() {
-    owns_ = false;
-    return handle_;
-}
-
 void vFont::release() {
     if (handle_ && owns_)
         delete handle_;
@@ -391,10 +364,6 @@ void vFont::release() {
 
 vRegion::vRegion(int x, int y, int w, int h) {
     setRect(x, y, w, h);
-}
-
-vRegion::~vRegion() {
-    clear();
 }
 
 void vRegion::setRect(int x, int y, int w, int h) {
@@ -430,19 +399,6 @@ bool vRegion::contains(int x, int y) const {
 void vRegion::clear() {
     delete region_;
     region_ = nullptr;
-}
-
-void vRegion::adopt(HRGN region) {
-    if (region == region_)
-        return;
-    clear();
-    region_ = region;
-}
-
-HRGN vRegion::detach() {
-    HRGN r = region_;
-    region_ = nullptr;
-    return r;
 }
 
 // ---- colours and services ----

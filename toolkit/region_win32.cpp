@@ -6,10 +6,6 @@ namespace vwin {
 
 vRegion::vRegion(int x, int y, int w, int h) : region_(CreateRectRgn(x, y, x + w, y + h)) {}
 
-vRegion::~vRegion() {
-    clear();
-}
-
 void vRegion::setRect(int x, int y, int w, int h) {
     if (region_ && SetRectRgn(region_, x, y, x + w, y + h))
         return;
@@ -49,19 +45,6 @@ void vRegion::clear() {
     if (region_)
         DeleteObject(region_);
     region_ = nullptr;
-}
-
-void vRegion::adopt(HRGN region) {
-    if (region == region_)
-        return;
-    clear();
-    region_ = region;
-}
-
-HRGN vRegion::detach() {
-    HRGN r = region_;
-    region_ = nullptr;
-    return r;
 }
 
 } // namespace vwin
