@@ -135,4 +135,18 @@ void vPixmap::takeFrom(vPixmap& other) {
     other.originX_ = other.originY_ = 0;
 }
 
+bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, bool topDown) {
+    if (!rows || !create(width, height, 32))
+        return false;
+    const auto* base = static_cast<const unsigned char*>(rows);
+    for (int y = 0; y < height; ++y) {
+        // Source row y (top-down when topDown) goes to image row y from the top.
+        const int srcRow = topDown ? y : height - 1 - y;
+        std::memcpy(rowAt(y), base + static_cast<std::ptrdiff_t>(srcRow) * stride,
+                    static_cast<std::size_t>(width) * 4);
+    }
+    flags_ = 0;
+    return true;
+}
+
 } // namespace vwin

@@ -77,20 +77,6 @@ void vPixmap::release() {
     deleteMemoryContext();
 }
 
-bool vPixmap::adoptRows(const void* rows, int width, int height, int stride, bool topDown) {
-    if (!rows || !create(width, height, 32))
-        return false;
-    const auto* base = static_cast<const unsigned char*>(rows);
-    for (int y = 0; y < height; ++y) {
-        const int srcRow = topDown ? y : height - 1 - y;
-        std::memcpy(pixels_ + static_cast<std::size_t>(y) * width,
-                    base + static_cast<std::ptrdiff_t>(srcRow) * stride,
-                    static_cast<std::size_t>(width) * 4);
-    }
-    flags_ = 0;
-    return true;
-}
-
 // A packed DIB: 32-bit rows as they are, 24-bit rows widened; other depths are refused.
 bool vPixmap::fromPackedDib(const BITMAPINFO* header, const void* bits) {
     if (!header || !bits)
