@@ -1,6 +1,7 @@
 // vWidget over Qt: geometry, visibility, redrawing from any thread, text, timers, focus and tab
 // order, fonts, the window's shape and its scroll bars.
 
+#include <QtGui/QResizeEvent>
 #include <QtGui/QWindow>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
@@ -18,6 +19,16 @@ qt::host* host_or_null(HWND window) {
 
 QRect qrect(const RECT& r) {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// The platform tells a window of its new size at once, shown or not; Qt keeps the resize event
+// of a hidden widget until it is shown. Views lay out their children when they hear of it.
+void deliver_pending_resize(qt::host* h) {
+    if (!h->testAttribute(Qt::WA_PendingResizeEvent))
+        return;
+    h->setAttribute(Qt::WA_PendingResizeEvent, false);
+    QResizeEvent resized(h->size(), QSize());
+    QCoreApplication::sendEvent(h, &resized);
 }
 
 } // namespace
@@ -100,7 +111,9 @@ void vWidget::setWindowGeometry(int x, int y, int w, int h) {
         qt::host_of(window_)->post([=](vWidget& v) { v.setWindowGeometry(x, y, w, h); });
         return;
     }
-    qt::host_of(window_)->setGeometry(x, y, w < 0 ? 0 : w, h < 0 ? 0 : h);
+    qt::host* host = qt::host_of(window_);
+    host->setGeometry(x, y, w < 0 ? 0 : w, h < 0 ? 0 : h);
+    deliver_pending_resize(host);
 }
 
 void vWidget::move(int x, int y, bool) {
@@ -125,6 +138,7 @@ void vWidget::resize(int w, int h) {
     const int extraW = host->width() - host->clientWidth();
     const int extraH = host->height() - host->clientHeight();
     host->resize((w < 0 ? 0 : w) + extraW, (h < 0 ? 0 : h) + extraH);
+    deliver_pending_resize(host);
 }
 
 void vWidget::setGeometry(int x, int y, int w, int h) {
