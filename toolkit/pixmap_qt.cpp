@@ -8,7 +8,6 @@
 #include <QtWidgets/QWidget>
 
 #include <cstdlib>
-#include <cstring>
 #include <span>
 
 #include "toolkit/embedded_resources.h"

@@ -2,7 +2,6 @@
 
 #include "toolkit/pixmap.h"
 
-#include <cstring>
 
 namespace vwin {
 
