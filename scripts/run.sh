@@ -1,24 +1,30 @@
 #!/bin/bash
-# Runs Orvel on Linux: builds what it needs, then starts orvel.exe under Wine connected to the
-# simulated phone (or, with --port, to a real one).
+# Runs Orvel on Linux: builds what it needs, then starts the window program connected to the
+# simulated phone (or, with --port, to a real one): natively the Qt program orvel, with --wine
+# orvel.exe under Wine.
 #
-#   scripts/run.sh                      # the simulated phone (tests/data/phone, on a scratch copy)
-#   scripts/run.sh --port /dev/ttyACM0  # a real phone on that serial device
+#   scripts/run.sh                      # native orvel, the simulated phone (tests/data/phone, on a
+#                                       # scratch copy)
+#   scripts/run.sh --port /dev/ttyACM0  # native orvel, a real phone on that serial device
+#   scripts/run.sh --wine [--port DEV]  # orvel.exe under Wine, the same phones
 #   scripts/run.sh --virtual            # on a virtual display even when there is a desktop
 #
-# Builds the native phone simulator in build/native and orvel.exe in build/win64 (only those
-# targets; ORVEL_NATIVE_BUILD and ORVEL_WIN64_BUILD choose other folders). On a fresh Debian 12 it
-# first installs what is missing (as root).
+# Natively it builds only the targets orvel and orvel-phonesim in build/native; with --wine also
+# orvel.exe and the line tap in build/win64 (ORVEL_NATIVE_BUILD and ORVEL_WIN64_BUILD choose other
+# folders). On a fresh Debian 12 it first installs what is missing (as root).
 #
 # With a desktop (DISPLAY): the window appears with the phone in the Devices list; "Auto Connect"
-# connects. Closing the window ends the simulator and Wine.
+# connects. Closing the window ends the simulator (and Wine).
 # Without a display: on a virtual display (Xvfb) it clicks "Auto Connect" itself, waits until the
 # phone answered the identity questions, saves a picture of each of the four tabs as PNG files in
-# build/win64/run/, closes the window and says where the pictures are.
+# build/native/run/ (build/win64/run/ with --wine), closes the window and says where the pictures
+# are.
 #
-# The simulator is offered to the program as a paired Bluetooth device (listed without a probe:
-# a pseudo-terminal cannot answer the probe under Wine); a real phone is offered as a USB modem
-# and probed as on Windows.
+# The native program is given the device with --port, which lists it in Devices (the simulator by
+# the path of a link to its pseudo-terminal, build/native/run/phone-tty). Under Wine the device is
+# a COM port of the prefix: the simulator is offered as a paired Bluetooth device (listed without
+# a probe: a pseudo-terminal cannot answer the probe under Wine); a real phone as a USB modem,
+# probed as on Windows.
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
@@ -27,12 +33,13 @@ win64=${ORVEL_WIN64_BUILD:-$root/build/win64}
 jobs=2
 
 usage() {
-    echo "usage: scripts/run.sh [--port DEVICE] [--virtual]" >&2
+    echo "usage: scripts/run.sh [--wine] [--port DEVICE] [--virtual]" >&2
     exit 2
 }
 
 device=
 virtual=
+use_wine=
 while [ $# -gt 0 ]; do
     case $1 in
     --port)
@@ -42,6 +49,10 @@ while [ $# -gt 0 ]; do
         ;;
     --virtual)
         virtual=--virtual
+        shift
+        ;;
+    --wine)
+        use_wine=1
         shift
         ;;
     -h | --help) usage ;;
@@ -65,17 +76,26 @@ requirements=(
     "make|make"
     "g++|g++"
     "libgtest-dev|/usr/include/gtest/gtest.h"
-    "googletest|/usr/src/googletest/CMakeLists.txt"
-    "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
-    "gcc-mingw-w64-x86-64-posix|x86_64-w64-mingw32-gcc-posix"
-    "binutils-mingw-w64-x86-64|x86_64-w64-mingw32-windres"
-    "wine64|/usr/lib/wine/wine64"
-    "libwine|/usr/lib/wine/wineserver"
-    "fonts-wine|/usr/share/wine/fonts/marlett.ttf"
     "xvfb|Xvfb"
     "xdotool|xdotool"
     "imagemagick|import"
 )
+if [ -n "$use_wine" ]; then
+    requirements+=(
+        "googletest|/usr/src/googletest/CMakeLists.txt"
+        "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
+        "gcc-mingw-w64-x86-64-posix|x86_64-w64-mingw32-gcc-posix"
+        "binutils-mingw-w64-x86-64|x86_64-w64-mingw32-windres"
+        "wine64|/usr/lib/wine/wine64"
+        "libwine|/usr/lib/wine/wineserver"
+        "fonts-wine|/usr/share/wine/fonts/marlett.ttf"
+    )
+else
+    requirements+=(
+        "qt6-base-dev|/usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake"
+        "python3|python3"
+    )
+fi
 
 packages_caller=scripts/run.sh
 # shellcheck source=scripts/packages.sh
@@ -102,11 +122,18 @@ quietly() {
 }
 
 build() {
-    if [ -z "$device" ]; then
-        say "building the phone simulator in $native"
+    local targets=()
+    [ -z "$device" ] && targets+=(orvel-phonesim)
+    [ -z "$use_wine" ] && targets+=(orvel)
+    if [ ${#targets[@]} -gt 0 ]; then
+        say "building ${targets[*]} in $native"
         quietly "$native/run-build.log" configure "$native" &&
-            quietly "$native/run-build.log" cmake --build "$native" --target orvel-phonesim -j"$jobs" ||
+            quietly "$native/run-build.log" cmake --build "$native" --target "${targets[@]}" -j"$jobs" ||
             die "the native build failed (log: $native/run-build.log)"
+    fi
+    if [ -z "$use_wine" ]; then
+        [ -x "$native/bin/orvel" ] || die "no $native/bin/orvel (is Qt 6 Widgets installed?)"
+        return 0
     fi
     say "building orvel.exe in $win64"
     quietly "$win64/run-build.log" configure "$win64" \
@@ -134,38 +161,53 @@ install_missing || exit 2
 [ -z "$device" ] || check_device
 build
 export ORVEL_PHONESIM=$native/bin/orvel-phonesim
-export ORVEL_LINETAP=$win64/e2e/orvel-linetap
+if [ -n "$use_wine" ]; then
+    export ORVEL_LINETAP=$win64/e2e/orvel-linetap
+else
+    # Natively the program talks to the simulator directly.
+    export ORVEL_LINETAP=
+fi
 
 # shellcheck source=gui-session.sh
 source "$root/scripts/gui-session.sh"
-work=$win64/run
-gui_init "$work" "$win64/run-wineprefix" || exit 1
-gui_display $virtual || exit 1
-if [ "$GUI_VIRTUAL" = 1 ]; then
-    gui_prefix || exit 1
+if [ -n "$use_wine" ]; then
+    work=$win64/run
+    program=$win64/bin/orvel.exe
+    gui_init "$work" "$win64/run-wineprefix" || exit 1
+    gui_display $virtual || exit 1
+    if [ "$GUI_VIRTUAL" = 1 ]; then
+        gui_prefix || exit 1
+    else
+        gui_prefix --managed || exit 1
+    fi
 else
-    gui_prefix --managed || exit 1
+    work=$native/run
+    program=$native/bin/orvel
+    gui_init --native "$work" || exit 1
+    gui_display $virtual || exit 1
 fi
 
 if [ -n "$device" ]; then
-    gui_map_port "$device" || exit 1
-    gui_register_usb "$GUI_COM" "SAMSUNG Mobile USB Modem ($(basename "$device"))" || exit 1
+    gui_offer_port --usb "SAMSUNG Mobile USB Modem ($(basename "$device"))" "$device" || exit 1
 else
     gui_phone_start || exit 1
-    gui_map_port "$GUI_PHONE_TTY" || exit 1
-    gui_register_bluetooth "$GUI_COM" "Wave (simulated)" || exit 1
+    gui_offer_port --bluetooth "Wave (simulated)" "$GUI_PHONE_LINK" || exit 1
 fi
-gui_start_program "$win64/bin/orvel.exe" || exit 1
-gui_wait_window 60 || exit 1
+gui_start_program "$program" || exit 1
 
 if [ "$GUI_VIRTUAL" = 0 ]; then
-    say "Orvel runs on $DISPLAY with the phone on $GUI_COM${device:+ ($device)}."
+    # On a desktop the window manager places the window; a native program may even be a Wayland
+    # window, which the X tools cannot see, so only the program itself is waited for.
+    say "Orvel runs on the desktop with the phone on $GUI_COM${device:+ ($device)}."
     say "Click \"Auto Connect\" to connect; close the window to end."
     wait "$GUI_PROGRAM_PID"
+    status=$?
     GUI_PROGRAM_PID=
+    [ "$status" = 0 ] || die "the program ended with status $status (its errors: $GUI_WORK/program.err)"
     say "the window was closed"
     exit 0
 fi
+gui_wait_window 60 || exit 1
 
 # No desktop: connect, take a picture of each tab, close.
 rm -f "$work"/tab-*.png
@@ -173,8 +215,10 @@ gui_click 100 232 # "Auto Connect": the Devices view at (0, 20), the button at (
 gui_wait_output "$GUI_COM ok" 30 ||
     die "Auto Connect did not open $GUI_COM (program output: $GUI_OUT)"
 if [ -z "$device" ]; then
-    gui_wait_answered 7 30 || die "the phone did not answer the identity questions ($GUI_RECORD)"
-    say "the phone answered: $(gui_phone_requests | tr '\n' ' ')"
+    # One line on standard output for each of the seven identity questions.
+    answered() { [ "$(grep -c '^info AT' "$GUI_OUT")" -ge 7 ]; }
+    gui_wait_until 30 answered || die "the phone did not answer the identity questions ($GUI_OUT)"
+    say "the phone answered: $(sed -n 's/^info \(AT[^ ]*\) done.*/\1/p' "$GUI_OUT" | tr '\n' ' ')"
 fi
 names=(devices browser java-apps specials)
 for tab in 0 1 2 3; do
