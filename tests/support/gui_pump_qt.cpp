@@ -5,6 +5,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 
 #include "tests/support/gui_pump.h"
@@ -36,12 +37,16 @@ gui_application application;
 bool pump_until(const std::function<bool()>& done, int timeout_ms) {
     QElapsedTimer clock;
     clock.start();
+    // The wait below sleeps until an event arrives; the tick ends it at least every 5 ms, so
+    // that conditions set by other threads are polled without spinning.
+    QTimer tick;
+    tick.start(5);
     while (!done()) {
         if (clock.elapsed() >= timeout_ms)
             return done();
         // Deleted-later objects go too, as they would in the program's loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
