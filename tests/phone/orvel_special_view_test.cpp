@@ -1,10 +1,12 @@
-// The Specials page against the phone simulator: the five files read in order, the profiles,
-// touch and menu lists from the sample files, editing a menu line in place and saving it back
-// byte for byte, refused characters, Save without a menu file, Save during a load, the layout.
+// The Specials page against the phone simulator, over either driver: the five files read in
+// order, the profiles, touch and menu lists from the sample files, editing a menu line in place
+// and saving it back byte for byte, refused characters, Save without a menu file, Save during a
+// load, the layout.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -115,22 +117,31 @@ protected:
 
     std::string phoneFile(const std::string& path) { return read_bytes(folder.file(path)); }
 
+    // A left click on the Save button: press and release at the same point.
     void clickSave() {
-        HWND button = view->saveButton().window();
-        SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        OrvelButton& button = view->saveButton();
+        for (std::uint32_t type : {event_press, event_release}) {
+            vMouseEvent click;
+            click.x = click.y = 5;
+            click.button = button_left;
+            click.type = type;
+            click.buttonsBefore = type == event_press ? 0 : MK_LBUTTON;
+            click.buttonsAfter = type == event_press ? MK_LBUTTON : 0;
+            button.mouseEvent(&click);
+        }
     }
 
     // Opens the edit field on a menu row with Return, as a user does, and answers the field.
     vLineEdit* editRow(int row) {
         OrvelEditFile& menu = view->menuList();
         menu.setCurrent(menu.at(row), false, 0);
-        SendMessageW(menu.window(), WM_KEYDOWN, VK_RETURN, 0);
-        pump_pending();
+        press(menu, VK_RETURN);
         return menu.editedItem() == menu.at(row) ? menu.editField() : nullptr;
     }
-    void pressInField(vLineEdit* field, WPARAM key) {
-        SendMessageW(field->window(), WM_KEYDOWN, key, 0);
+    void pressInField(vLineEdit* field, std::uint32_t key) { press(*field, key); }
+    static void press(vWidget& widget, std::uint32_t key) {
+        vKeyEvent down{key, event_key_down, 0};
+        widget.keyEvent(&down);
         pump_pending();
     }
 
@@ -401,8 +412,7 @@ TEST_F(SpecialsPage, ChildrenAreLaidOutByHalves) {
     };
     for (const auto& c : children) {
         SCOPED_TRACE(c.name);
-        POINT origin{0, 0};
-        MapWindowPoints(c.child->window(), view->window(), &origin, 1);
+        const POINT origin = c.child->mapPoint(view->window(), POINT{0, 0});
         EXPECT_EQ(origin.x, c.expected.left);
         EXPECT_EQ(origin.y, c.expected.top);
         EXPECT_EQ(c.child->clientWidth(), c.expected.right);
