@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/lang.h"
-#include "tests/app/folder_view_fixture_win32.h"
+#include "tests/app/folder_view_fixture.h"
 
 using namespace browser_test;
 using strings = std::vector<std::string>;
@@ -13,10 +13,8 @@ namespace {
 
 // The widget's client rectangle in the view's client coordinates.
 RECT placeIn(vwin::vWidget* view, vwin::vWidget* child) {
-    POINT origin{0, 0};
-    POINT viewOrigin{0, 0};
-    ClientToScreen(child->window(), &origin);
-    ClientToScreen(view->window(), &viewOrigin);
+    const POINT origin = child->screenPosition();
+    const POINT viewOrigin = view->screenPosition();
     const int x = origin.x - viewOrigin.x;
     const int y = origin.y - viewOrigin.y;
     return RECT{x, y, x + child->clientWidth(), y + child->clientHeight()};

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/app/folder_view_fixture_win32.h"
-#include "tests/toolkit/dnd_fake_data_win32.h"
-#include "toolkit/dnd.h"
+#include "tests/app/folder_view_fixture.h"
 
 using namespace browser_test;
 using strings = std::vector<std::string>;
@@ -22,14 +20,17 @@ protected:
     }
 
     // Drags the data over the view and drops it there; answers the effects at enter and drop.
-    std::pair<DWORD, DWORD> dragAndDrop(dnd_test::fake_data* data, POINTL point = {0, 0}) {
-        vwin::vDropEvent event(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
-        event.point = point;
-        view->dragEnter(&event);
-        const DWORD entered = event.effect;
-        view->dragMove(&event);
-        view->drop(&event);
-        return {entered, event.effect};
+    std::pair<DWORD, DWORD> dragAndDrop(const dragged_data& data, POINTL point = {0, 0}) {
+        DWORD entered = 0, dropped = 0;
+        withDropEvent(data, DROPEFFECT_COPY | DROPEFFECT_MOVE, [&](vwin::vDropEvent& event) {
+            event.point = point;
+            view->dragEnter(&event);
+            entered = event.effect;
+            view->dragMove(&event);
+            view->drop(&event);
+            dropped = event.effect;
+        });
+        return {entered, dropped};
     }
 
     std::vector<std::string> phoneSounds() { return tree_of(phone_root.file("/Sounds")); }
@@ -42,12 +43,9 @@ TEST_F(FolderViewDrop, DroppedFilesAreWrittenIntoCurrentFolder) {
     const fs::path tone = pc_root.path() / "ring tone.wav";
     write_bytes(song, pattern(5000, 21));
     write_bytes(tone, pattern(40, 22));
-    dnd_test::data_ref data;
-    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string(),
-                                                (pc_root.path() / "missing.mp3").u16string(),
-                                                tone.u16string()}));
     const int before = queued.count();
-    const auto [entered, dropped] = dragAndDrop(data.data);
+    const auto [entered, dropped] =
+        dragAndDrop(dragged_data{{song, pc_root.path() / "missing.mp3", tone}, {}});
     EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_EQ(queued.count(), before + 2);
@@ -59,11 +57,8 @@ TEST_F(FolderViewDrop, DroppedFilesAreWrittenIntoCurrentFolder) {
 
 // A drag of plain text is refused and queues nothing.
 TEST_F(FolderViewDrop, PlainTextDragIsRefused) {
-    dnd_test::data_ref data;
-    data->offer(CF_UNICODETEXT, dnd_test::text16(u"C:\\song.mp3"));
-    data->offer(CF_TEXT, dnd_test::text8("C:\\song.mp3"));
     const int before = queued.count();
-    const auto [entered, dropped] = dragAndDrop(data.data);
+    const auto [entered, dropped] = dragAndDrop(dragged_data{{}, u"C:\\song.mp3"});
     EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(queued.count(), before);
@@ -74,10 +69,8 @@ TEST_F(FolderViewDrop, ADroppedFolderArrivesWhole) {
     const fs::path folder = pc_root.path() / "album";
     write_bytes(folder / "track.mp3", "track");
     write_bytes(folder / "cd2" / "b.mp3", "b");
-    dnd_test::data_ref data;
-    data->offer(CF_HDROP, dnd_test::drop_files({folder.u16string()}));
     const int before = queued.count();
-    dragAndDrop(data.data);
+    dragAndDrop(dragged_data{{folder}, {}});
     EXPECT_EQ(queued.count(), before + 1);
     ASSERT_TRUE(drain());
     EXPECT_EQ(phoneSounds(),
@@ -99,9 +92,7 @@ TEST_F(FolderViewDrop, ADropOnAFolderRowGoesIntoIt) {
     folders()->relayout();
     const POINT origin = folders()->screenPosition();
     const POINTL onRow{origin.x + 20, origin.y + target->top() - folders()->contentsY() + 5};
-    dnd_test::data_ref data;
-    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string()}));
-    dragAndDrop(data.data, onRow);
+    dragAndDrop(dragged_data{{song}, {}}, onRow);
     ASSERT_TRUE(drain());
     EXPECT_TRUE(fs::exists(phone_root.file("/Music/song.mp3")));
     EXPECT_EQ(phoneSounds(), (strings{"old.wav"}));
@@ -112,10 +103,8 @@ TEST_F(FolderViewDrop, NothingIsQueuedWhileDisconnected) {
     link.closePort();
     const fs::path song = pc_root.path() / "song.mp3";
     write_bytes(song, "song");
-    dnd_test::data_ref data;
-    data->offer(CF_HDROP, dnd_test::drop_files({song.u16string()}));
     const int before = queued.count();
-    const auto [entered, dropped] = dragAndDrop(data.data);
+    const auto [entered, dropped] = dragAndDrop(dragged_data{{song}, {}});
     EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(queued.count(), before);

@@ -19,7 +19,7 @@
 #include "orvel_version.h"
 #include "phone/java_view.h"
 #include "phone/orvel_special_view.h"
-#include "tests/app/window_probe_win32.h"
+#include "tests/app/view_probe.h"
 #include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
@@ -50,7 +50,7 @@ protected:
 
     // Waits for the title the timer shows.
     bool titleBecomes(const std::u16string& title) {
-        return pump_until([&] { return windowTitle(gui->window()) == title; }, 5000);
+        return pump_until([&] { return text(gui->text()) == title; }, 5000);
     }
 
     SamsungComm link;
@@ -72,13 +72,13 @@ TEST_F(OrvelGUITest, TabsViewsPlacementAndLayout) {
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(text(button->text()), labels[i]);
         EXPECT_FALSE(button->autoRelease()) << "a tab stays pressed";
-        const RECT b = childRect(button->window());
+        const RECT b = childRect(*button);
         EXPECT_EQ(b.left, 5 + 100 * i);
         EXPECT_EQ(b.top, 2);
         EXPECT_EQ(b.right - b.left, 90);
         EXPECT_EQ(b.bottom - b.top, 20);
         ASSERT_NE(gui->view(i), nullptr);
-        const RECT v = childRect(gui->view(i)->window());
+        const RECT v = childRect(*gui->view(i));
         EXPECT_EQ(v.left, 0);
         EXPECT_EQ(v.top, 20);
         EXPECT_EQ(v.right, 640);
@@ -92,23 +92,23 @@ TEST_F(OrvelGUITest, TabsViewsPlacementAndLayout) {
     // Devices first.
     EXPECT_EQ(gui->currentTab(), 0);
     EXPECT_TRUE(gui->tabButton(0)->isChecked());
-    EXPECT_TRUE(shownFlag(gui->view(0)->window()));
+    EXPECT_TRUE(gui->view(0)->isVisible());
     for (int i = 1; i < 4; ++i) {
         EXPECT_FALSE(gui->tabButton(i)->isChecked());
-        EXPECT_FALSE(shownFlag(gui->view(i)->window()));
+        EXPECT_FALSE(gui->view(i)->isVisible());
     }
 
     // The first timer tick shows the base title.
     EXPECT_TRUE(pump_until([&] { return !gui->shownTitle().empty(); }, 5000));
     EXPECT_EQ(text(gui->shownTitle()), u"Orvel " ORVEL_VERSION);
-    EXPECT_EQ(windowTitle(gui->window()), u"Orvel " ORVEL_VERSION);
+    EXPECT_EQ(text(gui->text()), u"Orvel " ORVEL_VERSION);
 }
 
 // Made smaller than its minimum (as a drag of the frame would), the window keeps room for every
 // tab, list and button.
 TEST_F(OrvelGUITest, TheWindowKeepsItsMinimumSize) {
     build();
-    SetWindowPos(gui->window(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+    gui->resize(200, 150);
     EXPECT_GE(gui->clientWidth(), orvel_layout::min_client_width);
     EXPECT_GE(gui->clientHeight(), orvel_layout::min_client_height);
 }
@@ -135,16 +135,16 @@ TEST_F(OrvelGUITest, ClickingATabShowsItsView) {
     };
     const row rows[] = {{1, 1}, {1, 1}, {3, 3}, {2, 2}, {0, 0}};
     for (const row& r : rows) {
-        click(gui->tabButton(r.click)->window(), 45, 10);
+        click(*gui->tabButton(r.click), 45, 10);
         EXPECT_EQ(gui->currentTab(), r.tab);
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(gui->tabButton(i)->isChecked(), i == r.tab) << "button " << i;
-            EXPECT_EQ(shownFlag(gui->view(i)->window()), i == r.tab) << "view " << i;
+            EXPECT_EQ(gui->view(i)->isVisible(), i == r.tab) << "view " << i;
         }
     }
 
     // The checked button is drawn from the checked images with white text.
-    click(gui->tabButton(1)->window(), 45, 10);
+    click(*gui->tabButton(1), 45, 10);
     vPixmap browser, devices;
     ASSERT_TRUE(render(*gui->tabButton(1), browser));
     ASSERT_TRUE(render(*gui->tabButton(0), devices));
@@ -172,9 +172,7 @@ TEST_F(OrvelGUITest, TheStripTellsWhatBecameOfTheWork) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orvel_strip_test";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    const auto pc = [&](const char* name) {
-        return str(reinterpret_cast<const char16_t*>((dir / name).wstring().c_str()));
-    };
+    const auto pc = [&](const char* name) { return str((dir / name).u16string().c_str()); };
     const auto strip_ground = [&] {
         vPixmap shot;
         return render(*gui, shot) ? rgbAt(shot, 3, 515) : 0u;
@@ -186,7 +184,7 @@ TEST_F(OrvelGUITest, TheStripTellsWhatBecameOfTheWork) {
         [&] {
             return gui->strip().running() &&
                    text(gui->stripText()).rfind(u"Copying big.bin \u2014 ", 0) == 0 &&
-                   windowTitle(gui->window()) != base_title.c_str();
+                   text(gui->text()) != base_title.c_str();
         },
         30000));
     vPixmap shot;
@@ -196,7 +194,7 @@ TEST_F(OrvelGUITest, TheStripTellsWhatBecameOfTheWork) {
     EXPECT_EQ(rgbAt(shot, 600, 501), 0xFFFFFFu) << "the Cancel control at the right end";
 
     // Escape, as a person would press it, cancels: the title loses its percentage.
-    gui->sendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    sendKey(*gui, VK_ESCAPE);
     ASSERT_TRUE(
         pump_until([&] { return gui->strip().shown() == OrvelStrip::state::cancelled; }, 5000));
     EXPECT_EQ(text(gui->strip().outcome()), u"Copy of /big.bin cancelled");
@@ -214,7 +212,7 @@ TEST_F(OrvelGUITest, TheStripTellsWhatBecameOfTheWork) {
         pump_until([&] { return gui->strip().shown() == OrvelStrip::state::failed; }, 30000));
     EXPECT_EQ(text(gui->strip().outcome()).rfind(u"Copy of /none.bin failed: ", 0), 0u);
     EXPECT_EQ(strip_ground(), 0xF8DADAu) << "an error reads as one";
-    EXPECT_EQ(windowTitle(gui->window()), base_title.c_str());
+    EXPECT_EQ(text(gui->text()), base_title.c_str());
     std::filesystem::remove_all(dir);
 }
 
@@ -228,7 +226,7 @@ TEST_F(OrvelGUITest, QueuedJobsAnnounceTheirWeight) {
 
 TEST_F(OrvelGUITest, DraggingWithTheLeftButtonOnly) {
     build();
-    const HWND main = gui->window();
+    OrvelGUI& main = *gui;
     POINT start = gui->screenPosition();
     const auto movedBy = [&](int dx, int dy) {
         const POINT now = gui->screenPosition();
@@ -236,45 +234,45 @@ TEST_F(OrvelGUITest, DraggingWithTheLeftButtonOnly) {
     };
 
     // On the window's own background (the progress strip).
-    SendMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, at(300, 510));
+    sendMouse(main, event_press, button_left, 300, 510, MK_LBUTTON);
     EXPECT_TRUE(gui->dragging());
-    SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(310, 515));
+    sendMouse(main, event_move, button_none, 310, 515, MK_LBUTTON);
     EXPECT_TRUE(movedBy(10, 5));
-    SendMessageW(main, WM_LBUTTONUP, 0, at(300, 510));
+    sendMouse(main, event_release, button_left, 300, 510, 0);
     EXPECT_FALSE(gui->dragging());
 
     // The right button does not drag.
     start = gui->screenPosition();
-    SendMessageW(main, WM_RBUTTONDOWN, MK_RBUTTON, at(300, 510));
-    SendMessageW(main, WM_MOUSEMOVE, MK_RBUTTON, at(330, 515));
+    sendMouse(main, event_press, button_right, 300, 510, MK_RBUTTON);
+    sendMouse(main, event_move, button_none, 330, 515, MK_RBUTTON);
     EXPECT_TRUE(movedBy(0, 0));
-    SendMessageW(main, WM_RBUTTONUP, 0, at(330, 515));
+    sendMouse(main, event_release, button_right, 330, 515, 0);
 
     // A bare part of a view passes the press on to the main window.
     start = gui->screenPosition();
-    SendMessageW(gui->devicesView()->window(), WM_LBUTTONDOWN, MK_LBUTTON, at(400, 210));
+    sendMouse(*gui->devicesView(), event_press, button_left, 400, 210, MK_LBUTTON);
     EXPECT_TRUE(gui->dragging());
-    SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(405, 232));
+    sendMouse(main, event_move, button_none, 405, 232, MK_LBUTTON);
     EXPECT_TRUE(movedBy(5, 2));
-    SendMessageW(main, WM_LBUTTONUP, 0, at(405, 232));
+    sendMouse(main, event_release, button_left, 405, 232, 0);
 
     // A tab button, a label and a list keep their presses.
     struct row {
         const char* what;
-        HWND window;
+        vWidget& widget;
     };
     const row rows[] = {
-        {"tab button", gui->tabButton(2)->window()},
-        {"label", gui->devicesView()->devicesLabel().window()},
-        {"list", gui->devicesView()->portList().window()},
+        {"tab button", *gui->tabButton(2)},
+        {"label", gui->devicesView()->devicesLabel()},
+        {"list", gui->devicesView()->portList()},
     };
     for (const row& r : rows) {
         start = gui->screenPosition();
-        SendMessageW(r.window, WM_LBUTTONDOWN, MK_LBUTTON, at(5, 5));
+        sendMouse(r.widget, event_press, button_left, 5, 5, MK_LBUTTON);
         EXPECT_FALSE(gui->dragging()) << r.what;
-        SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, at(200, 300));
+        sendMouse(main, event_move, button_none, 200, 300, MK_LBUTTON);
         EXPECT_TRUE(movedBy(0, 0)) << r.what;
-        SendMessageW(r.window, WM_LBUTTONUP, 0, at(5, 5));
+        sendMouse(r.widget, event_release, button_left, 5, 5, 0);
     }
 }
 
@@ -317,17 +315,16 @@ TEST_F(OrvelGUITest, ClosingWhileAFileIsFetchedEndsPromptly) {
     const std::filesystem::path target =
         std::filesystem::temp_directory_path() / "orvel_gui_close_test.bin";
     std::filesystem::remove(target);
-    ASSERT_TRUE(link.addJob(new ReadFileCommand(
-        str(u"/big.bin"), str(reinterpret_cast<const char16_t*>(target.wstring().c_str())),
-        1024 * 1024)));
+    ASSERT_TRUE(link.addJob(
+        new ReadFileCommand(str(u"/big.bin"), str(target.u16string().c_str()), 1024 * 1024)));
     ASSERT_TRUE(pump_until(
         [&] { return text(gui->progress().text()) == u"big.bin" && gui->progress().value() > 0; },
         30000))
         << "the fetch is running";
 
     // Close as a person would: the window goes, then the object.
-    gui->sendMessage(WM_CLOSE, 0, 0);
-    EXPECT_FALSE(gui->isWindow());
+    requestClose(*gui);
+    EXPECT_TRUE(pump_until([&] { return !gui->isWindow(); }, 5000));
     gui.reset();
     EXPECT_FALSE(link.isOpen());
     // The worker leaves the fetch at its next exchange.

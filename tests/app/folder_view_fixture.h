@@ -1,11 +1,9 @@
 #pragma once
 // The file browser against a simulated phone: a window holding the view, a link connected to the
 // phone as the main window connects it, and helpers that drive the view the way a person does
-// (clicks, the context menu, the folder picker) with bounded waits.
-
-#include <windows.h>
-
-#include <shlobj.h>
+// (clicks, the context menu, the folder picker) with bounded waits. The platform's side (the
+// menu's and the picker's answers, dragged data) is in folder_view_fixture_win32.cpp and
+// folder_view_fixture_qt.cpp.
 
 #include <atomic>
 #include <cstdlib>
@@ -15,16 +13,19 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/folder_view.h"
 #include "core/vobject.h"
 #include "link/jobs.h"
 #include "link/samsung_comm.h"
+#include "tests/app/view_probe.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
+#include "toolkit/dnd.h"
 #include "toolkit/thread_event.h"
 
 namespace browser_test {
@@ -72,13 +73,42 @@ public:
 
 // What the folder picker does when it opens: pick `folder`, or cancel.
 struct picker_choice {
-    std::wstring folder;
+    fs::path folder;
     bool pick = true;
-    int shown = 0;         // times the picker opened
-    bool selected = false; // the picker's selection is the folder
-    bool answered = false; // OK was pressed on it
-    int tries = 0;
+    int shown = 0; // times the picker opened
 };
+
+// A popup menu while it is shown.
+class open_menu {
+public:
+    virtual ~open_menu() = default;
+    // The menu holds an item with that command id; it can be chosen (not shown grey).
+    virtual bool has(unsigned id) = 0;
+    virtual bool enabled(unsigned id) = 0;
+    // Closes the menu without a choice.
+    virtual void dismiss() = 0;
+};
+
+// What another program drags over the view: files (their paths), else text.
+struct dragged_data {
+    std::vector<fs::path> files;
+    std::u16string text;
+};
+
+// The driver's side of the fixture.
+// Readies the platform for the view and answers every folder picker from `choice` until
+// driverTearDown; false when the platform is not ready.
+bool driverSetUp(picker_choice& choice);
+void driverTearDown();
+// Runs `open`, which opens a popup menu and returns once the menu has closed, and answers the
+// menu: `whileOpen` runs while it is shown, then item `choice` (counted from 1, separators
+// left out) is chosen by the keyboard. True when the menu showed.
+bool answerMenu(const std::function<void()>& open, int choice,
+                const std::function<void(open_menu&)>& whileOpen);
+// Makes the platform's drag event for the data, the source allowing `allowed` effects, and
+// hands it to `use`.
+void withDropEvent(const dragged_data& data, DWORD allowed,
+                   const std::function<void(vwin::vDropEvent&)>& use);
 
 // The view with its delete question answered by the test: the questions asked are kept.
 class answering_view : public OrvelFolderView {
@@ -130,7 +160,7 @@ protected:
     // Right-clicks the row and chooses menu item 1 ("Copy...") or 2 ("Delete") by keyboard;
     // `whileOpen` runs while the menu is shown. True when the menu showed and was answered.
     bool chooseFromMenu(OrvelFolder* pane, vwin::vListViewItem* item, int choice,
-                        const std::function<void()>& whileOpen = {});
+                        const std::function<void(open_menu&)>& whileOpen = {});
 
     // Chooses "Copy..." on the row, the picker picking `target`. The copies run only when the
     // picker answered that very folder, so a test never writes anywhere else; true when they ran.

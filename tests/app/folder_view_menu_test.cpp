@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/app/folder_view_fixture_win32.h"
+#include "tests/app/folder_view_fixture.h"
 
 using namespace browser_test;
 using strings = std::vector<std::string>;
@@ -128,20 +128,20 @@ TEST_F(FolderViewMenu, DeleteAsksAndTheRowsGoWithTheNextListing) {
     OrvelFolderItem* four = row(files(), u"four.png");
     files()->setCurrent(four, true, vwin::vListView::current_left);
     view->confirm = false;
-    files()->sendMessage(WM_KEYDOWN, VK_DELETE, 0);
+    app_test::sendKey(*files(), VK_DELETE);
     EXPECT_EQ(view->questions.back(), u"Delete four.png from the phone?");
 }
 
 // "Delete" is disabled on the folder pane: the phone cannot remove folders.
 TEST_F(FolderViewMenu, DeleteIsDisabledOnFolders) {
-    UINT state = 0;
-    ASSERT_TRUE(chooseFromMenu(folders(), row(folders(), u"Sub"), 2, [&] {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        auto handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-        state = GetMenuState(handle, OrvelFolder::command_delete, MF_BYCOMMAND);
-        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    bool shown = false, enabled = true;
+    ASSERT_TRUE(chooseFromMenu(folders(), row(folders(), u"Sub"), 2, [&](open_menu& menu) {
+        shown = menu.has(OrvelFolder::command_delete);
+        enabled = menu.enabled(OrvelFolder::command_delete);
+        menu.dismiss();
     }));
-    EXPECT_TRUE(state & MF_GRAYED);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(enabled);
     ASSERT_TRUE(drain());
     EXPECT_TRUE(fs::exists(phone_root.file("/Pictures/Sub/deep.bin")));
 }
@@ -151,7 +151,7 @@ TEST_F(FolderViewMenu, MenuRowGoneWhileMenuOpenIsIgnored) {
     holdWorker();
     const int before = queued.count();
     ASSERT_TRUE(chooseFromMenu(files(), row(files(), u"two.png"), 2,
-                               [this] { view->browse(u"/Pictures/"); }));
+                               [this](open_menu&) { view->browse(u"/Pictures/"); }));
     EXPECT_EQ(queued.count(), before + 1); // the listing only
     releaseWorker();
     ASSERT_TRUE(drain());

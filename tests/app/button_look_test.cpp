@@ -8,6 +8,7 @@
 
 #include "app/globals.h"
 #include "phone/orvel_special_view.h"
+#include "tests/app/view_probe.h"
 #include "toolkit/orvel_button.h"
 #include "toolkit/widget.h"
 
@@ -36,7 +37,7 @@ std::vector<vColor> pixelsOf(const vPixmap& p) {
 }
 
 TEST(OrvelButtonImages, ProgramResources) {
-    OrvelButtonImages images(GetModuleHandleW(nullptr));
+    OrvelButtonImages images(programResources());
     std::vector<vColor> middles[2];
     int capRed = 0;
     for (bool checked : {false, true}) {
@@ -86,10 +87,7 @@ TEST(OrvelButton, SpecialsSaveButtonHasTheProgramsLook) {
     const int w = save.clientWidth(), h = save.clientHeight();
     ASSERT_EQ(w, 90);
     vPixmap shot;
-    ASSERT_TRUE(shot.create(w, h));
-    shot.fill(0x00123456);
-    save.sendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.dc()), PRF_CLIENT);
-    GdiFlush();
+    ASSERT_TRUE(app_test::render(save, shot));
     // Away from the centred text: the top row of the middles and the outer columns of the right
     // cap show the images as they are.
     const vPixmap& middle = orvelButtonImages().image(false, OrvelButtonImages::middle);

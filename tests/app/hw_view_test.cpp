@@ -17,6 +17,7 @@
 #include "core/memory_registry.h"
 #include "core/vobject.h"
 #include "link/samsung_comm.h"
+#include "tests/app/view_probe.h"
 #include "tests/support/gui_pump.h"
 #include "tests/support/phone_folder.h"
 #include "tests/support/sim_process.h"
@@ -61,14 +62,6 @@ std::vector<bool> selection(vListView& list) {
     for (int i = 0; i < list.count(); ++i)
         selected.push_back(list.at(i)->isSelected());
     return selected;
-}
-
-// A rectangle of a child in its parent's client coordinates.
-RECT childRect(vWidget& child) {
-    RECT r{};
-    GetWindowRect(child.window(), &r);
-    MapWindowPoints(nullptr, GetParent(child.window()), reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 class HWViewTest : public ::testing::Test {
@@ -236,8 +229,7 @@ TEST_F(HWViewTest, AutoConnectTriesFromTheLastRowAndStopsAtTheFirstThatOpens) {
     // The button does the same.
     link.closePort();
     testing::internal::CaptureStdout();
-    view->connectButton().sendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    view->connectButton().sendMessage(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    app_test::click(view->connectButton(), 10, 10);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "COM251 no\n" + phone.port() + " ok\n");
     EXPECT_TRUE(link.isOpen());
 }
@@ -265,11 +257,12 @@ TEST_F(HWViewTest, DoubleClickConnectsTheRowUnderThePointer) {
     // No row, and a row whose port does not open.
     EXPECT_FALSE(view->connectItem(nullptr));
     EXPECT_FALSE(view->connectItem(list.at(1)));
-    list.sendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 100)); // below the rows
+    app_test::sendMouse(list, event_double_click, button_left, 20, 100,
+                        MK_LBUTTON); // below the rows
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(selection(list), (std::vector<bool>{false, false}));
 
-    list.sendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 12)); // on the first row
+    app_test::sendMouse(list, event_double_click, button_left, 20, 12, MK_LBUTTON); // the first row
     EXPECT_TRUE(link.isOpen());
     EXPECT_TRUE(list.at(0)->isSelected());
     EXPECT_FALSE(list.at(1)->isSelected());
@@ -334,6 +327,7 @@ TEST_F(HWViewTest, TheLineSaysWhatBecameOfTheLink) {
 TEST_F(HWViewTest, F1EmptiesThePropertiesWhereverItReachesTheView) {
     bluetooth(u"0001", u"A", u"COM250");
     auto view = makeView({});
+    host.showNormal();
     vListView& props = view->propertiesList();
     const auto fill = [&] {
         view->addProperty(u"AT+CGMI\r", u"SAMSUNG");
@@ -343,16 +337,16 @@ TEST_F(HWViewTest, F1EmptiesThePropertiesWhereverItReachesTheView) {
     ASSERT_EQ(props.count(), 3);
     EXPECT_EQ(text(props.at(2)->text()), u"Battery: 80 %");
 
-    view->sendMessage(WM_KEYUP, VK_F1, 0);
-    view->sendMessage(WM_KEYDOWN, VK_F2, 0);
+    app_test::sendKey(*view, VK_F1, event_key_up);
+    app_test::sendKey(*view, VK_F2);
     EXPECT_EQ(props.count(), 3) << "F1 released or another key change nothing";
 
-    view->sendMessage(WM_KEYDOWN, VK_F1, 0);
+    app_test::sendKey(*view, VK_F1);
     EXPECT_EQ(props.count(), 0);
-    EXPECT_TRUE(GetWindowLongPtrW(props.window(), GWL_STYLE) & WS_VISIBLE) << "shown again";
+    EXPECT_TRUE(props.isVisible()) << "shown again";
 
     fill();
-    view->portList().sendMessage(WM_KEYDOWN, VK_F1, 0); // passed on by the list
+    app_test::sendKey(view->portList(), VK_F1); // passed on by the list
     EXPECT_EQ(props.count(), 0);
 }
 
@@ -379,7 +373,6 @@ TEST_F(HWViewTest, PortRowPaint) {
         canvas.fill(0x00123456);
         const RECT r{0, 0, 300, 25};
         row->draw(canvas, r);
-        GdiFlush();
         const vColor face = selected ? 0x157DCC : 0xFFFFFF;
         const vColor name = selected ? 0xFFFFFF : 0x157DCC;
         EXPECT_EQ(canvas.pixel(298, 2) & 0xFFFFFF, face) << "row background";
@@ -413,7 +406,7 @@ TEST_F(HWViewTest, Layout) {
         {"properties list", view->propertiesList(), {5, 270, 635, 500}},
     };
     for (const row& r : rows) {
-        const RECT got = childRect(r.child);
+        const RECT got = app_test::childRect(r.child);
         EXPECT_EQ(got.left, r.expected.left) << r.what;
         EXPECT_EQ(got.top, r.expected.top) << r.what;
         EXPECT_EQ(got.right, r.expected.right) << r.what;
