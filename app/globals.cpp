@@ -14,7 +14,7 @@ struct gdiplus_session {
 gdiplus_session graphics;
 vwin::vBlendLibrary msimg32;
 SamsungComm the_link;
-const str base_title(u"Orvel " ORVEL_VERSION);
+const str base_title(u"" ORVEL_TITLE);
 vwin::vFont button_font(u"Tahoma", 15, 75, 0, 100);
 OrvelButtonImages button_images(vwin::programResources());
 

@@ -31,7 +31,7 @@ template <class View> std::unique_ptr<vWidget> adopt(View*& typed, View* view) {
 } // namespace
 
 str OrvelGUI::creditLine() {
-    return uiTextWith(ui_text::credit, str(u"Orvel " ORVEL_VERSION));
+    return uiTextWith(ui_text::credit, str(u"" ORVEL_TITLE));
 }
 
 OrvelGUI::OrvelGUI(SamsungComm& link, const str& baseTitle, std::optional<OrvelPoint> pointer,

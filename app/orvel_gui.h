@@ -46,7 +46,7 @@ public:
     // window by the pointer (the screen pointer unless a position is given) and shows it. The
     // link must outlive the window.
     // The Devices view finds its ports by `discovery`.
-    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"Orvel " ORVEL_VERSION),
+    explicit OrvelGUI(SamsungComm& link, const str& baseTitle = str(u"" ORVEL_TITLE),
                       std::optional<OrvelPoint> pointer = std::nullopt,
                       const OrvelPortDiscovery& discovery = {});
     // Stops the link's work (waiting jobs dropped, port closed) and disconnects from it before
