@@ -145,8 +145,12 @@ int vListView::insertItem(vListViewItem* item, int pos) {
         emit(this, u"listChanged");
         relayout();
     }
+    // Another thread may have removed and deleted the row meanwhile: it is read only while this
+    // list still holds it (found by its address, where it was put or elsewhere).
     std::lock_guard hold(lock_);
-    return item->owner_ == this ? item->index_ : -1;
+    const bool held =
+        (pos < static_cast<int>(items_.size()) && items_[pos] == item) || scanFor(item) >= 0;
+    return held ? item->index_ : -1;
 }
 
 bool vListView::removeItem(vListViewItem* item) {
