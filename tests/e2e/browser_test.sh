@@ -1,8 +1,9 @@
 #!/bin/bash
-# Browser tab, end to end: orvel.exe under Wine on a virtual display with the simulated phone.
-# After connecting, the root's folders are listed in the folder pane; double clicks open
-# "My Files", then "Pictures", whose files appear on the right; "Copy..." from the first file's
-# context menu, with a PC folder chosen in the folder picker, copies the file byte for byte.
+# Browser tab, end to end: the program (native, or orvel.exe under Wine) on a virtual display with
+# the simulated phone. After connecting, the root's folders are listed in the folder pane; double
+# clicks open "My Files", then "Pictures", whose files appear on the right; "Copy..." from the
+# first file's context menu, with a PC folder chosen in the folder picker, copies the file byte
+# for byte.
 #
 # The copy goes to the desktop's folder "copies", which for this run is a folder of the session.
 set -u

@@ -1,8 +1,8 @@
 #!/bin/bash
-# Devices tab, end to end: orvel.exe under Wine on a virtual display with the simulated phone
-# behind a COM port registered as a paired Bluetooth device. The phone is listed; Auto Connect
-# opens its port, and the phone is asked the seven identity questions in order; the connected row
-# is shown selected; closing the window ends the program.
+# Devices tab, end to end: the program on a virtual display with the simulated phone (natively
+# given with --port, under Wine behind a COM port registered as a paired Bluetooth device). The
+# phone is listed; Auto Connect opens its port, and the phone is asked the seven identity
+# questions in order; the connected row is shown selected; closing the window ends the program.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -10,10 +10,11 @@ e2e_begin devices
 e2e_start_orvel
 
 e2e_expect_eq "window title" "Orvel $ORVEL_VERSION" "$(gui_window_title)"
-# The port list (client (5, 50), 630 wide): one row of 25 pixels with the Bluetooth icon, drawn in
-# blue on white. Nothing is selected before the connection.
+# The port list (client (5, 50), 630 wide): one row of 25 pixels with the port's icon (Bluetooth
+# under Wine, the serial plug for a port given natively), drawn in blue on white. Nothing is
+# selected before the connection.
 listed() { [ "$(gui_colour_count 5 50 17 24 157DCC)" -gt 10 ]; }
-e2e_wait_check "the phone's row shows the Bluetooth icon" 10 listed
+e2e_wait_check "the phone's row shows its icon" 10 listed
 e2e_check "no row is selected before connecting" \
     eval '[ "$(gui_colour_count 30 50 600 25 157DCC)" -lt 2000 ]'
 gui_screenshot "$GUI_WORK/before-connect.png"

@@ -209,16 +209,20 @@ e2e_pick_copies() {
         [ -n "$picker" ]
     }
     gui_wait_until 10 _e2e_find_picker || e2e_abort "the folder picker did not open"
-    gui_wait_settled 3
-    gui_screenshot "$GUI_WORK/picker.png" --screen
     if [ "$GUI_DRIVER" = native ]; then
+        # The field's text cursor blinks, so the dialog's picture never settles: what the typing
+        # needs is the keyboard, which Qt gives to the field once the dialog has the focus.
+        _e2e_picker_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$picker" ]; }
         xdotool windowfocus "$picker" 2>/dev/null
+        gui_wait_until 5 _e2e_picker_focused || e2e_abort "the folder picker has no keyboard"
+        gui_screenshot "$GUI_WORK/picker.png" --screen
         xdotool type --delay 20 "$PC_DESKTOP/copies"
-        gui_wait_settled 3
         gui_screenshot "$GUI_WORK/picked.png" --screen
         xdotool key Return
         return 0
     fi
+    gui_wait_settled 3
+    gui_screenshot "$GUI_WORK/picker.png" --screen
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$picker" 2>/dev/null)"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1

@@ -1,6 +1,6 @@
 #!/bin/bash
-# Java Apps and Specials tabs, end to end: orvel.exe under Wine on a virtual display with the
-# simulated phone (sample content) behind a COM port. After Auto Connect the program browses both
+# Java Apps and Specials tabs, end to end: the program (native, or orvel.exe under Wine) on a
+# virtual display with the simulated phone (sample content). After Auto Connect it browses both
 # games folders and reads the five settings files. Java Apps lists the five sample games; Specials
 # shows the six profiles, the six touch values and the 31 menu lines in their section colours
 # (pictures java-apps.png and specials.png for a person to look at). "Save" writes the main-menu
