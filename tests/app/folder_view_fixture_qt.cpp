@@ -11,6 +11,7 @@
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 
 namespace browser_test {
@@ -46,8 +47,15 @@ private:
             dialog->reject();
             return;
         }
+        // The folder's path typed into the name field, as the user may (selectFile leaves the
+        // field as it is while it has the focus, and the dialog would answer its own folder).
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            dialog->reject();
+            return;
+        }
         dialog->setDirectory(qpath(choice_.folder));
-        dialog->selectFile(qpath(choice_.folder));
+        name->setText(qpath(choice_.folder));
         static_cast<QDialog*>(dialog)->accept(); // the button the user presses
     }
 
