@@ -8,14 +8,6 @@
 #include "tests/app/view_probe.h"
 #include "toolkit/qt_driver_qt.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig keeps blocks of the configuration it parses when Qt first fills its font database;
-// they are the library's, not ours. (Weak: another test file may name the same suppression.)
-extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-#endif
-
 namespace app_test {
 
 namespace {
