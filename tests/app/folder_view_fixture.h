@@ -75,7 +75,8 @@ public:
 struct picker_choice {
     fs::path folder;
     bool pick = true;
-    int shown = 0; // times the picker opened
+    int shown = 0;     // times the picker opened
+    fs::path openedIn; // the folder the last one showed as it opened (where the driver tells)
 };
 
 // A popup menu while it is shown.

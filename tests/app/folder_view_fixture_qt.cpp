@@ -42,6 +42,7 @@ private:
             return;
         }
         ++choice_.shown;
+        choice_.openedIn = fs::path(dialog->directory().absolutePath().toStdU16String());
         answered_ = dialog;
         if (!choice_.pick) {
             dialog->reject();
