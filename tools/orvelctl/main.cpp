@@ -56,17 +56,18 @@ int dispatch(const std::string& name, const std::vector<cli_arg>& a, const str* 
     if (pc_index >= 0 && !pc_name_kept(a[pc_index]))
         return fail("cannot use PC file name " + a[pc_index].text + ": it is not valid UTF-8");
     ctl_session session;
-    std::string error;
-    if (!session.connect(port, error))
-        return fail(error);
+    // The guard is in place before the port opens: an interrupt that comes while connecting
+    // ends the program as "interrupted" too, never by the default action of the signal.
     interrupt_guard guard(session.link());
-    const int code = run_command(session, name, a);
+    std::string error;
+    const bool connected = session.connect(port, error);
+    const int code = connected ? run_command(session, name, a) : exit_failed;
     if (ctl_interrupted()) {
         std::fflush(stdout);
         std::fputs("orvelctl: interrupted\n", stderr);
         return exit_failed;
     }
-    return code;
+    return connected ? code : fail(error);
 }
 
 int run_command(ctl_session& session, const std::string& name, const std::vector<cli_arg>& a) {
