@@ -1,7 +1,8 @@
 #!/bin/bash
-# Builds Orvel and runs every test: natively (and `cmake --install` of it), natively under
-# AddressSanitizer/UBSan, the Windows x86_64 build under Wine (with the end-to-end tests of
-# orvel.exe on a virtual display, label e2e); the fuzz stage builds the libFuzzer targets of fuzz/
+# Builds Orvel and runs every test: natively (the window tests off-screen over Qt, the end-to-end
+# flows of the native orvel on virtual displays, label e2e, and `cmake --install` of it), natively
+# under AddressSanitizer/UBSan, the Windows x86_64 build under Wine (with the end-to-end flows that
+# lean on Win32, orvel.exe on a virtual display); the fuzz stage builds the libFuzzer targets of fuzz/
 # with clang and runs each briefly; the package stage makes the release archives of HEAD twice
 # (scripts/package.sh: Windows x86_64 and i686, Linux), compares them and checks what they hold,
 # starting the packaged orvel.exe under Wine. The win32 stage, a Debug build for Windows i686
@@ -28,6 +29,7 @@ requirements=(
     "libgtest-dev|/usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake"
     "qt6-base-dev|/usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake"
     "desktop-file-utils|desktop-file-validate"
+    "python3|python3"
     "file|file"
     "googletest|/usr/src/googletest/CMakeLists.txt"
     "g++-mingw-w64-x86-64-posix|x86_64-w64-mingw32-g++-posix"
