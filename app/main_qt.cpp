@@ -1,5 +1,5 @@
 // orvel: the window program on Linux and other systems with Qt. Ports given with --port are
-// listed in the Devices tab beside the discovered ones.
+// listed in the Devices tab after the discovered ones.
 
 #include <QtCore/QBuffer>
 #include <QtGui/QIcon>
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "app/globals.h"
 #include "app/hw_view.h"
@@ -52,8 +53,13 @@ int main(int argc, char** argv) {
     OrvelPortDiscovery discovery;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
-            const str device = str::from_utf8(argv[++i]);
-            appendPortRecord(discovery.given, device, device);
+            // The row names the device by its file name ("ttyACM0"); the port is the path.
+            const std::string path = argv[++i];
+            const std::size_t slash = path.find_last_of('/');
+            const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+            appendPortRecord(discovery.given,
+                             str::from_utf8(name.empty() ? path.c_str() : name.c_str()),
+                             str::from_utf8(path.c_str()));
         } else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
             usage(stdout);
             return 0;
