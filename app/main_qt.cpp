@@ -2,6 +2,9 @@
 // listed in the Devices tab after the discovered ones.
 
 #include <QtCore/QBuffer>
+#include <QtCore/QLibraryInfo>
+#include <QtCore/QLocale>
+#include <QtCore/QTranslator>
 #include <QtGui/QIcon>
 #include <QtGui/QImageReader>
 #include <QtWidgets/QApplication>
@@ -78,6 +81,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(ORVEL_VERSION);
     QGuiApplication::setDesktopFileName("orvel");
     QApplication::setWindowIcon(programIcon());
+    // Qt's own texts (the buttons of questions, the folder picker) in the user's language, where
+    // the system has Qt's translations.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     OrvelGUI gui(theLink(), orvelBaseTitle(), std::nullopt, discovery);
     if (!gui.isWindow())
