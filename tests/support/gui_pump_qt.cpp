@@ -8,9 +8,39 @@
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <system_error>
+
 #include "tests/support/gui_pump.h"
 
 namespace {
+
+// What the program keeps (the picker's last folder) goes to a folder of this test program's
+// own, never into the settings of the user who runs the tests; it goes when the program ends.
+class private_settings {
+public:
+    private_settings() {
+        char pattern[] = "/tmp/orvel-test-settings-XXXXXX";
+        if (const char* made = ::mkdtemp(pattern)) {
+            folder_ = made;
+            ::setenv("XDG_CONFIG_HOME", made, 1);
+        }
+    }
+    ~private_settings() {
+        std::error_code ignored;
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_, ignored);
+    }
+    private_settings(const private_settings&) = delete;
+    private_settings& operator=(const private_settings&) = delete;
+
+private:
+    std::filesystem::path folder_;
+};
+
+private_settings settings;
 
 // Made before main runs, so widgets made by test fixtures and benchmarks find it. It is kept
 // for the life of the process: after main, Qt's own process-wide objects that its destructor
