@@ -103,25 +103,30 @@ template <class Pass> void pass_to_children_under(HWND parent, vDropEvent* event
 vDropEvent::vDropEvent(const QMimeData* data, DWORD allowed)
     : effect(allowed), data_(data), allowed_(allowed) {}
 
-bool vDropEvent::hasFiles() {
-    if (!data_ || !data_->hasUrls())
-        return fail("no file list");
-    for (const QUrl& url : data_->urls()) {
-        if (url.isLocalFile()) {
-            error_ = "";
-            return true;
-        }
+const std::vector<str>& vDropEvent::localFiles() {
+    if (!filesRead_ && data_) {
+        for (const QUrl& url : data_->urls())
+            if (url.isLocalFile())
+                files_.push_back(qt::totext(url.toLocalFile()));
+        filesRead_ = !files_.empty();
     }
-    return fail("no local file");
+    return files_;
+}
+
+bool vDropEvent::hasFiles() {
+    if (!data_ || (!filesRead_ && !data_->hasUrls()))
+        return fail("no file list");
+    if (localFiles().empty())
+        return fail("no local file");
+    error_ = "";
+    return true;
 }
 
 bool vDropEvent::fileNames(str& text, const char16_t* separator) {
     if (!hasFiles())
         return false;
-    for (const QUrl& url : data_->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        text.append(qt::totext(url.toLocalFile()));
+    for (const str& name : files_) {
+        text.append(name);
         if (separator)
             text.append(separator);
     }

@@ -7,6 +7,7 @@
 // Everything here runs on the GUI thread.
 
 #include <cstdint>
+#include <vector>
 
 #include "core/str.h"
 #include "toolkit/platform_types.h"
@@ -78,10 +79,15 @@ private:
         return false;
     }
     bool readPointer(std::uintptr_t& value);
+    // The local files the data offers, read once: a drop from another program may no longer
+    // deliver the list that its moves did.
+    const std::vector<str>& localFiles();
 
     const QMimeData* data_ = nullptr;
     DWORD allowed_ = 0;
     const char* error_ = "";
+    std::vector<str> files_;
+    bool filesRead_ = false;
 };
 
 // Drags a list item inside the program: the pointer named "vListViewItem" holding the item's
