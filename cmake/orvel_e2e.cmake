@@ -12,6 +12,7 @@ include_guard(GLOBAL)
 
 set(ORVEL_E2E_WORK "${CMAKE_BINARY_DIR}/e2e")
 set(e2e_lock "")
+set(e2e_dragsource "ORVEL_DRAGSOURCE=")
 if(WIN32)
     set(ORVEL_LINETAP "${ORVEL_E2E_WORK}/orvel-linetap")
     find_program(ORVEL_HOST_CXX NAMES c++ g++ DOC "Native C++ compiler for the line tap")
@@ -51,6 +52,12 @@ else()
         RUNTIME_OUTPUT_DIRECTORY "${ORVEL_E2E_WORK}")
     set(ORVEL_LINETAP "$<TARGET_FILE:orvel_linetap>")
     set(e2e_phonesim "$<TARGET_FILE:orvel-phonesim>")
+    # A file manager's part: drags PC files into the window from another program.
+    add_executable(orvel_dragsource "${PROJECT_SOURCE_DIR}/tests/e2e/drag_source_qt.cpp")
+    target_link_libraries(orvel_dragsource PRIVATE Qt6::Widgets)
+    set_target_properties(orvel_dragsource PROPERTIES OUTPUT_NAME orvel-dragsource
+        RUNTIME_OUTPUT_DIRECTORY "${ORVEL_E2E_WORK}")
+    set(e2e_dragsource "ORVEL_DRAGSOURCE=$<TARGET_FILE:orvel_dragsource>")
 endif()
 
 # Under Wine only the flows that lean on the Win32 side: serial errors and port discovery through
@@ -73,5 +80,5 @@ foreach(script IN LISTS e2e_scripts)
         TIMEOUT 300
         SKIP_RETURN_CODE 77
         ${e2e_lock}
-        ENVIRONMENT "ORVEL_VERSION=${PROJECT_VERSION};ORVEL_PROGRAM=$<TARGET_FILE:orvel>;ORVEL_PHONESIM=${e2e_phonesim};ORVEL_LINETAP=${ORVEL_LINETAP};ORVEL_E2E_WORK=${ORVEL_E2E_WORK}")
+        ENVIRONMENT "ORVEL_VERSION=${PROJECT_VERSION};ORVEL_PROGRAM=$<TARGET_FILE:orvel>;ORVEL_PHONESIM=${e2e_phonesim};ORVEL_LINETAP=${ORVEL_LINETAP};ORVEL_E2E_WORK=${ORVEL_E2E_WORK};${e2e_dragsource}")
 endforeach()
